@@ -1,0 +1,30 @@
+// Application shell: program entry, the two windows, the tray icon, the
+// message routing and the lens controller (show, hide, activate, refresh).
+#pragma once
+
+#include <windows.h>
+
+#include "app/ids.h"
+
+extern HINSTANCE ProgramModule;
+extern HWND LensWindow;    // shows the lens; owns tray icon, menu and timers
+extern HWND InputOverlay;  // invisible full-screen layer taking the input
+extern HDC LensDC;         // the lens window's own DC, kept for the whole run
+
+// Controller flags; each holds 0 or 1.
+extern int LensShown;
+extern int LensActive;
+extern int MenuIdle;
+extern int FirstShow;
+extern int Initialised;
+
+// The whole program: start-up, message loop, shutdown. Returns the exit code.
+int RunVellix(HINSTANCE module);
+
+void DestroyLensWindows();
+void ShowOrHideLens();
+void HideLens();
+void ToggleActive();
+void RefreshFromPointer();
+void PaintLens();
+void SetModeCursor();

@@ -1,0 +1,92 @@
+// The lens controller: show, hide, activate and refresh.
+#include "app/app.h"
+
+#include "avoidance/avoidance.h"
+#include "geometry/geometry.h"
+#include "render/render.h"
+#include "settings/settings.h"
+
+namespace {
+
+bool OverlayMode() {
+    return LensSettings.ProFlag == 1 || LensSettings.ReadingFlag == 1;
+}
+
+void ShowBothWindows() {
+    const int how = FirstShow == 1 ? SW_SHOWNORMAL : SW_SHOW;
+    FirstShow = 0;
+    ShowWindow(LensWindow, how);
+    ShowWindow(InputOverlay, how);
+}
+
+}  // namespace
+
+void SetModeCursor() {
+    if (LensSettings.ReadingFlag == 1)
+        SetCursor(ReadingCursor);
+    else if (LensSettings.ProFlag == 1)
+        SetCursor(ProCursor);
+    else
+        SetCursor(CommonCursor);
+}
+
+void ShowOrHideLens() {
+    SetModeCursor();
+    // A click while the tray menu is open is ignored: flipping LensShown then
+    // would leave the menu flag stuck and the lens could never be shown again.
+    if (MenuIdle == 0)
+        return;
+    LensShown = LensShown == 1 ? 0 : 1;
+    if (LensShown == 0) {
+        HideLens();
+        return;
+    }
+    LayoutLens();
+    PrepareShow();
+    if (LensSettings.ProFlag == 1)
+        BuildProOverlay();
+    else if (LensSettings.ReadingFlag == 1)
+        BuildReadingMask();
+    ShowBothWindows();
+}
+
+void HideLens() {
+    LensShown = 0;
+    LensActive = 0;
+    if (LensSettings.DynamicRefresh == 1)
+        KillTimer(LensWindow, DynamicTimer);
+    ShowWindow(LensWindow, SW_HIDE);
+    ShowWindow(InputOverlay, SW_HIDE);
+    MovedAside = 0;
+    Dodged = 0;
+    DodgeArmed = 1;
+}
+
+void ToggleActive() {
+    LensActive = LensActive == 1 ? 0 : 1;
+    if (LensActive == 1) {
+        if (OverlayMode())
+            BlitOverlay();
+        if (LensSettings.DynamicRefresh == 1)
+            SetTimer(LensWindow, DynamicTimer, DynamicTimerMs, nullptr);
+    } else if (LensSettings.DynamicRefresh == 1) {
+        KillTimer(LensWindow, DynamicTimer);
+    }
+    RefreshLens();
+}
+
+void RefreshFromPointer() {
+    SetModeCursor();
+    if (DodgeArmed == 1 && LensActive == 1) {
+        RefreshLens();
+        CheckDodge();
+    }
+    if (LensActive == 0)
+        CheckDodge();
+}
+
+void PaintLens() {
+    if (LensActive == 1 && OverlayMode())
+        BlitOverlay();
+    RefreshLens();
+}

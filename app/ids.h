@@ -1,0 +1,18 @@
+// Names, private messages and ids shared by the shell and the parts it calls.
+#pragma once
+
+#define VELLIX_MUTEX_NAME "y0e4h7l1"
+#define LENS_CLASS_NAME "MyWindowClass"
+#define OVERLAY_CLASS_NAME "MyWindowClass_a"
+#define LENS_WINDOW_TITLE "T3"
+
+constexpr unsigned TrayCallbackMessage = 0x8010;
+constexpr unsigned TrayIconId = 555;
+constexpr unsigned TrayRecordSize = 508;  // NOTIFYICONDATAA as the tray expects it
+
+// Timers, all on the lens window.
+constexpr unsigned DynamicTimer = 21;
+constexpr unsigned DynamicTimerMs = 10;
+constexpr unsigned DodgeAsideTimer = 5;
+constexpr unsigned DodgeHomeTimer = 6;
+

@@ -1,0 +1,5 @@
+#include "app/app.h"
+
+int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
+    return RunVellix(module);
+}

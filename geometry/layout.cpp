@@ -1,0 +1,85 @@
+#include "geometry/geometry.h"
+
+LensGeometry Geometry;
+
+namespace {
+
+struct FormatEntry {
+    int code;
+    int width;   // 0 = full width (Reading strips)
+    int height;
+};
+
+constexpr FormatEntry FormatTable[] = {
+    {11, 130, 90},  {12, 180, 140}, {13, 240, 180}, {14, 320, 240}, {15, 430, 320},
+    {16, 570, 430}, {21, 160, 90},  {22, 250, 140}, {23, 320, 180}, {24, 430, 240},
+    {25, 570, 320}, {26, 760, 430}, {31, 0, 90},    {32, 0, 120},   {33, 0, 160},
+};
+
+constexpr int FallbackFormat = 24;
+constexpr int ProZoomFloor = 6;
+
+}  // namespace
+
+bool FormatViewSize(int code, int fullWidth, int* width, int* height) {
+    for (const FormatEntry& e : FormatTable) {
+        if (e.code == code) {
+            *width = e.width != 0 ? e.width : fullWidth;
+            *height = e.height;
+            return true;
+        }
+    }
+    return false;
+}
+
+int ReadingFullWidth(const SystemFacts& facts) {
+    return (facts.WorkArea.right - facts.WorkArea.left) -
+           2 * (facts.CxBorder + facts.CxDlgFrame) - FrameMargin - ImageLeft;
+}
+
+void ComputeFormat(LensGeometry& g, int magnifyFactor, int windowFormat, int proFlag,
+                   const SystemFacts& facts) {
+    int viewWidth = 0;
+    int viewHeight = 0;
+    const int fullWidth = ReadingFullWidth(facts);
+    // The settings loader keeps codes inside the table; this guards callers
+    // that did not go through it.
+    if (!FormatViewSize(windowFormat, fullWidth, &viewWidth, &viewHeight))
+        FormatViewSize(FallbackFormat, fullWidth, &viewWidth, &viewHeight);
+
+    int zoom = static_cast<signed char>(magnifyFactor);
+    if (proFlag == 1 && zoom <= ProZoomFloor)
+        zoom = ProZoomFloor;
+    if (zoom < 1)  // a factor the loader should have rejected; never divide by it
+        zoom = 1;
+
+    g.Zoom = zoom;
+    g.SourceColumns = viewWidth / zoom;
+    g.SourceRows = viewHeight / zoom;
+    if (g.SourceColumns < 1)
+        g.SourceColumns = 1;
+    if (g.SourceRows < 1)
+        g.SourceRows = 1;
+    g.CellInterior = zoom - GridLineWidth;
+}
+
+void ComputeLayout(LensGeometry& g, int proFlag, const SystemFacts& facts) {
+    const int pro = proFlag == 1 ? 1 : 0;
+    g.ImageLeft = ImageLeft;
+    g.ImageTop = FrameMargin + pro * (TextStripHeight + FrameMargin);
+    g.ImageWidth = g.Zoom * g.SourceColumns + pro;
+    g.ImageHeight = g.Zoom * g.SourceRows + pro;
+    g.WindowWidth = g.ImageWidth + 2 * FrameMargin + 2 * facts.CxBorder + g.ImageLeft;
+    g.WindowHeight = g.ImageHeight + 2 * FrameMargin + 2 * facts.CyBorder + g.ImageTop;
+    g.ScreenWidth = facts.ScreenWidth;
+    g.ScreenHeight = facts.ScreenHeight;
+    g.WorkAreaWidth = facts.WorkArea.right - facts.WorkArea.left;
+    g.WorkAreaHeight = facts.WorkArea.bottom - facts.WorkArea.top;
+    g.HomeX = g.WorkAreaWidth - g.WindowWidth;
+    g.HomeY = g.WorkAreaHeight - g.WindowHeight;
+    g.TextStripRect = {g.ImageLeft, FrameMargin, g.ImageLeft + g.ImageWidth,
+                       FrameMargin + TextStripHeight};
+    g.PlgPoints[0] = {g.ImageLeft, g.ImageTop};
+    g.PlgPoints[1] = {g.ImageLeft + g.ImageWidth, g.ImageTop};
+    g.PlgPoints[2] = {g.ImageLeft, g.ImageTop + g.ImageHeight};
+}

@@ -1,0 +1,23 @@
+#include "settings/settings.h"
+
+LensSettingsRecord LensSettings;
+ProfileDefaultsRecord ProfileDefaults;
+char StartDirectory[PathCapacity];
+char ProgramPath[PathCapacity];
+
+ProfileDefaultsRecord StandardProfileDefaults() {
+    ProfileDefaultsRecord d{};
+    d.DefaultConfiguration = ModeCommon;
+    d.DefaultMagnifyFactor = 2;
+    d.DefaultWindowFormat = 24;
+    d.DefaultPixelFormat = 1;
+    d.DefaultNumberBase = 1;
+    d.DefaultDynamicRefresh = 0;
+    d.DefaultSoundOn = 1;
+    d.DefaultActiveProfile = 1;
+    return d;
+}
+
+int ModeNumber(const LensSettingsRecord& s) {
+    return s.ReadingFlag == 1 ? ModeReading : s.ProFlag;
+}

@@ -1,0 +1,63 @@
+// Settings and profiles: the user's settings record, its fixed defaults, the
+// profile files in the working directory and the start-with-Windows test.
+//
+// This header is free of Windows headers on purpose: the text side of the
+// profile files builds natively too (unit tests, fuzzing).
+#pragma once
+
+#include <cstdint>
+
+// Mode numbers as a profile file stores them under "Configuration=".
+enum LensModeNumber { ModeCommon = 0, ModePro = 1, ModeReading = 2 };
+
+struct LensSettingsRecord {
+    int32_t ProFlag;            // 1 = Pro mode
+    int32_t ReadingFlag;        // 1 = Reading mode; both 0 = Common
+    int8_t MagnifyFactor;       // 2..10, the factor the user chose
+    int8_t WindowFormat;        // 11..16, 21..26, 31..33
+    int8_t PixelFormat;         // 1 BGR, 2 RGB, 3 (R,G,B)
+    int8_t NumberBase;          // 1 Hex, 2 Dec, 3 Bin
+    int32_t DynamicRefresh;     // 1 = refresh on a 10 ms timer
+    int32_t SoundOn;            // 1 = copies make a click
+    int32_t StartupShortcut;    // 1 = the startup shortcut exists
+    int8_t ActiveProfile;       // 1..5 = profiles A..E
+    int8_t SavedNormalFormat;   // remembered while Reading mode is on, 0 = none
+    int8_t SavedReadingFormat;  // remembered while another mode is on, 0 = none
+};
+
+struct ProfileDefaultsRecord {
+    int DefaultConfiguration;
+    int DefaultMagnifyFactor;
+    int DefaultWindowFormat;
+    int DefaultPixelFormat;
+    int DefaultNumberBase;
+    int DefaultDynamicRefresh;
+    int DefaultSoundOn;
+    int DefaultActiveProfile;
+};
+
+extern LensSettingsRecord LensSettings;
+extern ProfileDefaultsRecord ProfileDefaults;
+
+constexpr int PathCapacity = 260;
+extern char StartDirectory[PathCapacity];
+extern char ProgramPath[PathCapacity];
+
+// The fixed defaults that stand in for a missing file, key or value.
+ProfileDefaultsRecord StandardProfileDefaults();
+
+// Mode number derived from the two flags: 2 for Reading, else ProFlag.
+int ModeNumber(const LensSettingsRecord& s);
+
+// Start-up: defaults, paths, active profile number and profile, then the
+// lens geometry. Called once, after the lens windows exist.
+void InitSettings();
+
+// Profile files.
+void ReadProfileChoice();
+void SaveProfileChoice();
+void LoadActiveProfile();
+void SaveActiveProfile();
+
+// Start-with-Windows: sets StartupShortcut to 1 if the shortcut exists.
+void TestStartupShortcut();
