@@ -204,7 +204,7 @@ void CreateInputOverlay() {
 
 void PrepareTrayIcon() {
     ZeroMemory(&TrayIcon, sizeof(TrayIcon));
-    TrayIcon.cbSize = TrayRecordSize;
+    TrayIcon.cbSize = sizeof(TrayIcon);
     TrayIcon.hWnd = LensWindow;
     TrayIcon.uID = TrayIconId;
     TrayIcon.uFlags = NIF_MESSAGE | NIF_ICON;
@@ -226,7 +226,9 @@ int RunMessageLoop() {
 
 }  // namespace
 
+#if !defined(_WIN64)
 static_assert(sizeof(NOTIFYICONDATAA) == TrayRecordSize, "tray record size");
+#endif
 
 int RunVellix(HINSTANCE module) {
     ProgramModule = module;

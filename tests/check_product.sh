@@ -1,0 +1,14 @@
+#!/bin/sh
+# Checks the shipped Vellix.exe: PE32 for i386, GUI, and only Windows DLLs.
+exe=$1
+[ -f "$exe" ] || { echo "missing: $exe"; exit 1; }
+head=$(i686-w64-mingw32-objdump -f "$exe") || exit 1
+echo "$head" | grep -q "file format pei-i386" || { echo "not PE32 i386: $head"; exit 1; }
+dlls=$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+echo "imports:" $dlls
+for dll in $dlls; do
+  case "$dll" in
+    kernel32.dll|user32.dll|gdi32.dll|shell32.dll|msvcrt.dll|winmm.dll|msimg32.dll|ole32.dll|advapi32.dll|comctl32.dll|shlwapi.dll|oleaut32.dll) ;;
+    *) echo "not a Windows system DLL: $dll"; exit 1 ;;
+  esac
+done

@@ -1,0 +1,336 @@
+#include "driver.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string VellixExe;
+
+constexpr UINT TrayMessage = 0x8010;
+constexpr UINT TrayId = 555;
+
+struct FindContext {
+    DWORD pid;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwnWindow(HWND window, LPARAM param) {
+    auto* ctx = reinterpret_cast<FindContext*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    if (pid == ctx->pid && strcmp(name, ctx->className) == 0) {
+        ctx->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindProcessWindow(DWORD pid, const char* className) {
+    FindContext ctx{pid, className, nullptr};
+    EnumWindows(FindOwnWindow, reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+bool CreateProcessIn(const std::string& directory, PROCESS_INFORMATION* pi) {
+    std::string command = "\"" + VellixPath() + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    return CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          directory.c_str(), &si, pi) != 0;
+}
+
+LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps{};
+        HDC dc = BeginPaint(window, &ps);
+        auto* p = reinterpret_cast<PatternWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (p) {
+            const int w = p->rect.right - p->rect.left;
+            const int h = p->rect.bottom - p->rect.top;
+            BITMAPINFO bi{};
+            bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+            bi.bmiHeader.biWidth = w;
+            bi.bmiHeader.biHeight = -h;
+            bi.bmiHeader.biPlanes = 1;
+            bi.bmiHeader.biBitCount = 32;
+            std::vector<DWORD> bits(static_cast<size_t>(w) * h);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    const COLORREF c = p->colour(p->rect.left + x, p->rect.top + y);
+                    bits[static_cast<size_t>(y) * w + x] =
+                        (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+                }
+            SetDIBitsToDevice(dc, 0, 0, w, h, 0, 0, 0, h, bits.data(), &bi, DIB_RGB_COLORS);
+        }
+        EndPaint(window, &ps);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Picks --vellix=PATH out of the test program's arguments.
+struct ArgumentReader {
+    ArgumentReader() {
+        int argc = __argc;
+        char** argv = __argv;
+        for (int i = 1; i < argc; ++i)
+            if (strncmp(argv[i], "--vellix=", 9) == 0)
+                VellixExe = argv[i] + 9;
+    }
+} ReadArguments;
+
+}  // namespace
+
+const std::string& VellixPath() {
+    return VellixExe;
+}
+
+std::string MakeTempDirectory() {
+    char base[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    static unsigned counter;
+    for (;;) {
+        char path[MAX_PATH];
+        snprintf(path, sizeof(path), "%svellix-%lu-%u", base, GetCurrentProcessId(), ++counter);
+        if (CreateDirectoryA(path, nullptr))
+            return path;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return "";
+    }
+}
+
+std::string ReadFileBytes(const std::string& path, bool* exists) {
+    std::string bytes;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (exists)
+        *exists = f != nullptr;
+    if (!f)
+        return bytes;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof(buffer), f)) > 0)
+        bytes.append(buffer, n);
+    fclose(f);
+    return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        PumpMessages();
+        if (condition())
+            return true;
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(10);
+    }
+}
+
+bool StartVellix(VellixRun& run, const std::string& directory) {
+    run.directory = directory.empty() ? MakeTempDirectory() : directory;
+    if (!CreateProcessIn(run.directory, &run.process))
+        return false;
+    const DWORD pid = run.process.dwProcessId;
+    // The tray icon is the last step of start-up: once the shell knows it,
+    // the message loop is about to run.
+    return WaitFor([&] {
+        run.lens = FindProcessWindow(pid, "MyWindowClass");
+        run.overlay = FindProcessWindow(pid, "MyWindowClass_a");
+        return run.lens && run.overlay && TrayIconPresent(run.lens, TrayId);
+    });
+}
+
+DWORD StartAndWaitExit(const std::string& directory, DWORD timeoutMs) {
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessIn(directory, &pi))
+        return static_cast<DWORD>(-1);
+    WaitForSingleObject(pi.hProcess, timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(pi.hProcess, &code);
+    if (code == STILL_ACTIVE)
+        TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+bool IsRunning(const VellixRun& run) {
+    return run.process.hProcess &&
+           WaitForSingleObject(run.process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD CloseVellix(VellixRun& run, DWORD timeoutMs) {
+    if (!run.process.hProcess)
+        return static_cast<DWORD>(-1);
+    PostMessageA(run.lens, WM_CLOSE, 0, 0);
+    WaitFor([&] { return !IsRunning(run); }, timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(run.process.hProcess, &code);
+    KillVellix(run);
+    return code;
+}
+
+void KillVellix(VellixRun& run) {
+    if (!run.process.hProcess)
+        return;
+    if (IsRunning(run)) {
+        TerminateProcess(run.process.hProcess, 1);
+        WaitForSingleObject(run.process.hProcess, 10000);
+    }
+    CloseHandle(run.process.hThread);
+    CloseHandle(run.process.hProcess);
+    run.process = {};
+}
+
+void TrayClick(const VellixRun& run, UINT mouseEvent) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(run.lens, TrayMessage, TrayId, mouseEvent, SMTO_NORMAL, 10000, &result);
+}
+
+bool LensVisible(const VellixRun& run) {
+    return IsWindowVisible(run.lens) && IsWindowVisible(run.overlay);
+}
+
+bool ShowLens(VellixRun& run) {
+    TrayClick(run, WM_LBUTTONUP);
+    return WaitFor([&] { return LensVisible(run); });
+}
+
+void SendKey(HWND window, WPARAM key) {
+    DWORD_PTR result = 0;
+    const UINT scan = MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
+    SendMessageTimeoutA(window, WM_KEYDOWN, key, 1 | (scan << 16), SMTO_NORMAL, 10000, &result);
+    SendMessageTimeoutA(window, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u, SMTO_NORMAL, 10000,
+                        &result);
+}
+
+void MovePointer(const VellixRun& run, int x, int y) {
+    SetCursorPos(x, y);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(run.overlay, WM_MOUSEMOVE, 0, MAKELPARAM(x, y), SMTO_NORMAL, 10000,
+                        &result);
+}
+
+std::vector<COLORREF> ReadScreen(const RECT& r) {
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    std::vector<COLORREF> out(static_cast<size_t>(w) * h);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const DWORD* px = static_cast<const DWORD*>(bits);
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = RGB((px[i] >> 16) & 0xFF, (px[i] >> 8) & 0xFF, px[i] & 0xFF);
+    SelectObject(memory, old);
+    DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return out;
+}
+
+COLORREF ScreenPixel(int x, int y) {
+    RECT r{x, y, x + 1, y + 1};
+    return ReadScreen(r)[0];
+}
+
+int ChannelDistance(COLORREF a, COLORREF b) {
+    const int dr = abs(GetRValue(a) - GetRValue(b));
+    const int dg = abs(GetGValue(a) - GetGValue(b));
+    const int db = abs(GetBValue(a) - GetBValue(b));
+    return dr > dg ? (dr > db ? dr : db) : (dg > db ? dg : db);
+}
+
+RECT WindowRectOf(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+POINT ClientOrigin(HWND window) {
+    POINT p{0, 0};
+    ClientToScreen(window, &p);
+    return p;
+}
+
+bool ShowPattern(PatternWindow& p, const RECT& rect, std::function<COLORREF(int, int)> colour) {
+    static bool registered;
+    if (!registered) {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = PatternProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "VellixTestPattern";
+        RegisterClassExA(&wc);
+        registered = true;
+    }
+    p.rect = rect;
+    p.colour = std::move(colour);
+    p.window = CreateWindowExA(WS_EX_TOOLWINDOW, "VellixTestPattern", "pattern", WS_POPUP,
+                               rect.left, rect.top, rect.right - rect.left,
+                               rect.bottom - rect.top, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    if (!p.window)
+        return false;
+    SetWindowLongPtrA(p.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&p));
+    ShowWindow(p.window, SW_SHOWNOACTIVATE);
+    UpdateWindow(p.window);
+    // Shown once the screen carries the picture at its four corners.
+    return WaitFor([&] {
+        const int xs[] = {rect.left, rect.right - 1};
+        const int ys[] = {rect.top, rect.bottom - 1};
+        for (int x : xs)
+            for (int y : ys)
+                if (ChannelDistance(ScreenPixel(x, y), p.colour(x, y)) > 1)
+                    return false;
+        return true;
+    });
+}
+
+void ClosePattern(PatternWindow& p) {
+    if (p.window)
+        DestroyWindow(p.window);
+    p.window = nullptr;
+    PumpMessages();
+}
+
+bool TrayIconPresent(HWND owner, UINT id) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = owner;
+    data.uID = id;
+    data.uFlags = 0;
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != 0;
+}

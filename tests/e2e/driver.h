@@ -1,0 +1,71 @@
+// Drives the real Vellix.exe from outside, as a user or another program would:
+// starts it in a fresh working directory, sends it tray clicks, keys and
+// pointer moves, and reads its windows, the screen and its files.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct VellixRun {
+    PROCESS_INFORMATION process{};
+    std::string directory;  // the working directory it was started in
+    HWND lens = nullptr;
+    HWND overlay = nullptr;
+};
+
+// Path of Vellix.exe, from the --vellix= argument of the test program.
+const std::string& VellixPath();
+
+// A new empty directory under the temporary folder.
+std::string MakeTempDirectory();
+std::string ReadFileBytes(const std::string& path, bool* exists = nullptr);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// Waits for the condition, pumping this thread's messages, for up to timeoutMs.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 30000);
+
+// Starts Vellix in directory (a new temporary one if empty) and waits for its windows.
+bool StartVellix(VellixRun& run, const std::string& directory = "");
+// Starts without waiting for windows; returns the process exit code or STILL_ACTIVE.
+DWORD StartAndWaitExit(const std::string& directory, DWORD timeoutMs);
+// WM_CLOSE, then waits for the exit code (kills it after the timeout).
+DWORD CloseVellix(VellixRun& run, DWORD timeoutMs = 30000);
+// Ends it without a word if it still runs.
+void KillVellix(VellixRun& run);
+bool IsRunning(const VellixRun& run);
+
+// The tray icon's callback message with a mouse event, as the shell sends it.
+void TrayClick(const VellixRun& run, UINT mouseEvent);
+bool LensVisible(const VellixRun& run);
+// Tray left click, then waits until both windows are shown.
+bool ShowLens(VellixRun& run);
+// A key as the keyboard would deliver it to the window with the focus.
+void SendKey(HWND window, WPARAM key);
+// Moves the pointer and tells the input layer, as a real move would.
+void MovePointer(const VellixRun& run, int x, int y);
+
+// Screen pixels of a rectangle, read through GDI, row by row (COLORREF values).
+std::vector<COLORREF> ReadScreen(const RECT& r);
+COLORREF ScreenPixel(int x, int y);
+// Largest difference of one channel between two colours.
+int ChannelDistance(COLORREF a, COLORREF b);
+
+RECT WindowRectOf(HWND window);
+// Screen position of the lens window's client area.
+POINT ClientOrigin(HWND window);
+
+// A window of this test process that shows a known picture at a known place.
+struct PatternWindow {
+    HWND window = nullptr;
+    RECT rect{};
+    std::function<COLORREF(int, int)> colour;  // colour at screen (x, y)
+};
+// Shows a pattern window over rect; colour(x, y) gives each screen pixel.
+bool ShowPattern(PatternWindow& p, const RECT& rect, std::function<COLORREF(int, int)> colour);
+void ClosePattern(PatternWindow& p);
+
+// Whether the tray icon of this window and id is still known to the shell.
+bool TrayIconPresent(HWND owner, UINT id);

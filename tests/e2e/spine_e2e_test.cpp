@@ -1,0 +1,254 @@
+// The lens from the outside: start, show, magnify, hide and close the real program.
+#include <gtest/gtest.h>
+
+#include "driver.h"
+#include "geometry/geometry.h"
+
+namespace {
+
+constexpr COLORREF Grey = 0x00808080;
+constexpr COLORREF Silver = 0x00C0C0C0;
+
+// Every pixel different from its neighbours, so a shifted copy cannot pass.
+COLORREF PatternColour(int x, int y) {
+    return RGB((x * 7 + y) & 0xFF, (y * 13 + x * 3) & 0xFF, ((x + y) * 5) & 0xFF);
+}
+
+// The default layout on this display, as the program computes it.
+LensGeometry DefaultGeometry() {
+    LensGeometry g{};
+    const SystemFacts f = ReadSystemFacts();
+    ComputeFormat(g, 2, 24, 0, f);
+    ComputeLayout(g, 0, f);
+    return g;
+}
+
+RECT ImageRect(const VellixRun& run, const LensGeometry& g) {
+    const POINT o = ClientOrigin(run.lens);
+    return {o.x + g.ImageLeft, o.y + g.ImageTop, o.x + g.ImageLeft + g.ImageWidth,
+            o.y + g.ImageTop + g.ImageHeight};
+}
+
+// Whether the lens shows the screen around (px, py) magnified pixel for pixel.
+// expected holds the captured area as read from the screen.
+bool ShowsMagnified(const VellixRun& run, const LensGeometry& g,
+                    const std::vector<COLORREF>& expected, int* worst = nullptr) {
+    const std::vector<COLORREF> shown = ReadScreen(ImageRect(run, g));
+    int most = 0;
+    for (int j = 0; j < g.ImageHeight; ++j)
+        for (int i = 0; i < g.ImageWidth; ++i) {
+            const COLORREF want =
+                expected[static_cast<size_t>(j / g.Zoom) * g.SourceColumns + i / g.Zoom];
+            const int d = ChannelDistance(shown[static_cast<size_t>(j) * g.ImageWidth + i], want);
+            if (d > most)
+                most = d;
+        }
+    if (worst)
+        *worst = most;
+    return most <= 1;
+}
+
+RECT CapturedArea(const LensGeometry& g, int px, int py) {
+    const int left = px - g.SourceColumns / 2;
+    const int top = py - g.SourceRows / 2;
+    return {left, top, left + g.SourceColumns, top + g.SourceRows};
+}
+
+// The inactive lens: the idle picture with its grey and silver bevel.
+bool ShowsIdlePicture(const VellixRun& run, const LensGeometry& g) {
+    const RECT r = ImageRect(run, g);
+    return ChannelDistance(ScreenPixel(r.left, r.top), Grey) <= 1 &&
+           ChannelDistance(ScreenPixel(r.right - 1, r.bottom - 1), Grey) <= 1 &&
+           ChannelDistance(ScreenPixel(r.left + 1, r.top + 1), Silver) <= 1;
+}
+
+class Spine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(VellixPath().empty()) << "run with --vellix=PATH";
+        ASSERT_TRUE(StartVellix(run)) << "Vellix did not start";
+        geometry = DefaultGeometry();
+    }
+    void TearDown() override {
+        ClosePattern(pattern);
+        KillVellix(run);
+    }
+
+    // A pattern over the upper left of the screen, clear of the lens's home.
+    void ShowTestPattern() {
+        ASSERT_TRUE(ShowPattern(pattern, RECT{40, 40, 640, 540}, PatternColour));
+    }
+
+    void Activate(int px, int py) {
+        MovePointer(run, px, py);
+        SendKey(run.overlay, VK_SPACE);
+    }
+
+    bool WaitMagnified(int px, int py) {
+        int worst = 0;
+        const bool ok = WaitFor([&] {
+            const std::vector<COLORREF> area = ReadScreen(CapturedArea(geometry, px, py));
+            return ShowsMagnified(run, geometry, area, &worst);
+        });
+        if (!ok)
+            ADD_FAILURE() << "largest channel difference " << worst;
+        return ok;
+    }
+
+    VellixRun run;
+    PatternWindow pattern;
+    LensGeometry geometry{};
+};
+
+TEST_F(Spine, SecondStartEndsAtOnceAndLeavesTheFirstRunning) {
+    EXPECT_EQ(StartAndWaitExit(MakeTempDirectory(), 30000), 0u);
+    EXPECT_TRUE(IsRunning(run));
+    EXPECT_TRUE(IsWindow(run.lens));
+    ASSERT_TRUE(ShowLens(run));
+}
+
+TEST_F(Spine, StartsHiddenAndATrayClickShowsBothWindowsTopmost) {
+    EXPECT_FALSE(IsWindowVisible(run.lens));
+    EXPECT_FALSE(IsWindowVisible(run.overlay));
+    ASSERT_TRUE(ShowLens(run));
+
+    const RECT lens = WindowRectOf(run.lens);
+    EXPECT_EQ(lens.left, geometry.HomeX);
+    EXPECT_EQ(lens.top, geometry.HomeY);
+    EXPECT_EQ(lens.right - lens.left, geometry.WindowWidth);
+    EXPECT_EQ(lens.bottom - lens.top, geometry.WindowHeight);
+
+    const RECT overlay = WindowRectOf(run.overlay);
+    EXPECT_EQ(overlay.left, 0);
+    EXPECT_EQ(overlay.top, 0);
+    EXPECT_EQ(overlay.right, geometry.ScreenWidth);
+    EXPECT_EQ(overlay.bottom, geometry.ScreenHeight);
+
+    EXPECT_TRUE(GetWindowLongA(run.lens, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(GetWindowLongA(run.overlay, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    // The input layer lies above the lens and takes the input.
+    EXPECT_TRUE(WaitFor([&] { return WindowFromPoint(POINT{lens.left + 5, lens.top + 5}) ==
+                                     run.overlay; }));
+
+    // It comes up inactive, showing the idle picture.
+    EXPECT_TRUE(WaitFor([&] { return ShowsIdlePicture(run, geometry); }));
+
+    // A second tray click hides both.
+    TrayClick(run, WM_LBUTTONUP);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(run.lens) && !IsWindowVisible(run.overlay); }));
+}
+
+TEST_F(Spine, TheScreenStaysVisibleUnderTheInputLayer) {
+    ShowTestPattern();
+    const RECT probe{100, 100, 300, 200};
+    const std::vector<COLORREF> before = ReadScreen(probe);
+    ASSERT_TRUE(ShowLens(run));
+    ASSERT_TRUE(WaitFor([&] { return ShowsIdlePicture(run, geometry); }));
+    const std::vector<COLORREF> under = ReadScreen(probe);
+    int worst = 0;
+    for (size_t i = 0; i < before.size(); ++i) {
+        const int d = ChannelDistance(before[i], under[i]);
+        worst = d > worst ? d : worst;
+    }
+    EXPECT_LE(worst, 1);
+}
+
+TEST_F(Spine, SpaceAndClickToggleMagnificationPixelForPixel) {
+    ShowTestPattern();
+    ASSERT_TRUE(ShowLens(run));
+    Activate(300, 280);
+    EXPECT_TRUE(WaitMagnified(300, 280));
+
+    // A left click makes it inactive again, then active.
+    SendMessageA(run.overlay, WM_LBUTTONUP, 0, MAKELPARAM(300, 280));
+    EXPECT_TRUE(WaitFor([&] { return ShowsIdlePicture(run, geometry); }));
+    SendMessageA(run.overlay, WM_LBUTTONUP, 0, MAKELPARAM(300, 280));
+    EXPECT_TRUE(WaitMagnified(300, 280));
+
+    // Space toggles it off as well.
+    SendKey(run.overlay, VK_SPACE);
+    EXPECT_TRUE(WaitFor([&] { return ShowsIdlePicture(run, geometry); }));
+}
+
+TEST_F(Spine, PointerMovesRefreshTheMagnifiedView) {
+    ShowTestPattern();
+    ASSERT_TRUE(ShowLens(run));
+    Activate(300, 280);
+    ASSERT_TRUE(WaitMagnified(300, 280));
+    MovePointer(run, 411, 333);
+    EXPECT_TRUE(WaitMagnified(411, 333));
+    // The lens window receives moves too.
+    SetCursorPos(250, 300);
+    SendMessageA(run.lens, WM_MOUSEMOVE, 0, 0);
+    EXPECT_TRUE(WaitMagnified(250, 300));
+}
+
+TEST_F(Spine, OffscreenPartsAreGrey) {
+    ASSERT_TRUE(ShowLens(run));
+    Activate(0, 0);
+    const LensGeometry& g = geometry;
+    const int hc = g.SourceColumns / 2;
+    const int hr = g.SourceRows / 2;
+    const int z = g.Zoom;
+    // Left band (hc - 1 columns) and top band (hr - 1 rows) are grey; the band
+    // stops one captured column short of the screen's edge.
+    auto shown = [&](int x, int y) {
+        const RECT r = ImageRect(run, g);
+        return ScreenPixel(r.left + x, r.top + y);
+    };
+    ASSERT_TRUE(WaitFor([&] {
+        return ChannelDistance(shown(0, g.ImageHeight - 1), Grey) <= 1 &&
+               ChannelDistance(shown((hc - 1) * z - 1, g.ImageHeight - 1), Grey) <= 1 &&
+               ChannelDistance(shown(g.ImageWidth - 1, (hr - 1) * z - 1), Grey) <= 1;
+    }));
+    // Beyond the bands the screen itself shows, magnified: the pixel at (0, 0)
+    // sits at column hc, row hr of the captured area.
+    const std::vector<COLORREF> corner = ReadScreen(RECT{0, 0, 1, 1});
+    EXPECT_TRUE(WaitFor([&] {
+        return ChannelDistance(shown(hc * z, hr * z), corner[0]) <= 1 &&
+               ChannelDistance(shown(hc * z + z - 1, hr * z + z - 1), corner[0]) <= 1;
+    }));
+
+    // The far corner: right and bottom bands.
+    MovePointer(run, g.ScreenWidth - 1, g.ScreenHeight - 1);
+    EXPECT_TRUE(WaitFor([&] {
+        return ChannelDistance(shown(g.ImageWidth - 1, 0), Grey) <= 1 &&
+               ChannelDistance(shown(0, g.ImageHeight - 1), Grey) <= 1;
+    }));
+}
+
+TEST_F(Spine, EscapeRightClickAndOtherKeysHideAndTheNextShowIsInactive) {
+    ShowTestPattern();
+    auto hidden = [&] { return !IsWindowVisible(run.lens) && !IsWindowVisible(run.overlay); };
+    const std::function<void()> hiders[] = {
+        [&] { SendKey(run.overlay, VK_ESCAPE); },
+        [&] { SendMessageA(run.overlay, WM_RBUTTONUP, 0, MAKELPARAM(300, 280)); },
+        [&] { SendKey(run.overlay, 'A'); },
+        [&] { SendKey(run.lens, VK_ESCAPE); },
+        [&] { SendMessageA(run.overlay, WM_SYSKEYDOWN, VK_MENU, 0); },
+    };
+    for (const auto& hide : hiders) {
+        ASSERT_TRUE(ShowLens(run));
+        ASSERT_TRUE(WaitFor([&] { return ShowsIdlePicture(run, geometry); }));
+        Activate(300, 280);
+        ASSERT_TRUE(WaitMagnified(300, 280));
+        hide();
+        EXPECT_TRUE(WaitFor(hidden));
+    }
+    // Shift and Ctrl do not hide it.
+    ASSERT_TRUE(ShowLens(run));
+    SendKey(run.overlay, VK_SHIFT);
+    SendKey(run.overlay, VK_CONTROL);
+    EXPECT_TRUE(LensVisible(run));
+    EXPECT_TRUE(WaitFor([&] { return ShowsIdlePicture(run, geometry); }));
+}
+
+TEST_F(Spine, CloseEndsTheProgramAndRemovesTheTrayIcon) {
+    ASSERT_TRUE(ShowLens(run));
+    const HWND lens = run.lens;
+    EXPECT_TRUE(TrayIconPresent(lens, 555));
+    EXPECT_EQ(CloseVellix(run), 0u);
+    EXPECT_FALSE(TrayIconPresent(lens, 555));
+}
+
+}  // namespace
