@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include <gtest/gtest.h>
-
 namespace {
 
 std::string VellixExe;
@@ -130,11 +128,12 @@ std::string ReadFileBytes(const std::string& path, bool* exists) {
     return bytes;
 }
 
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     FILE* f = fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
+    if (!f)
+        return false;
+    const bool written = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && written;
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {

@@ -22,7 +22,7 @@ const std::string& VellixPath();
 // A new empty directory under the temporary folder.
 std::string MakeTempDirectory();
 std::string ReadFileBytes(const std::string& path, bool* exists = nullptr);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // Waits for the condition, pumping this thread's messages, for up to timeoutMs.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 30000);
