@@ -227,7 +227,14 @@ void SendKey(HWND window, WPARAM key) {
 }
 
 void MovePointer(const VellixRun& run, int x, int y) {
-    SetCursorPos(x, y);
+    // Under Wine a late pointer event from the X server can still overwrite the
+    // new position; wait until the position has settled.
+    WaitFor([&] {
+        SetCursorPos(x, y);
+        POINT p{};
+        GetCursorPos(&p);
+        return p.x == x && p.y == y;
+    }, 5000);
     DWORD_PTR result = 0;
     SendMessageTimeoutA(run.overlay, WM_MOUSEMOVE, 0, MAKELPARAM(x, y), SMTO_NORMAL, 10000,
                         &result);

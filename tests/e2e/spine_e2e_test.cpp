@@ -84,9 +84,21 @@ protected:
         SendKey(run.overlay, VK_SPACE);
     }
 
+    // Waits until the lens shows what condition wants with the pointer at
+    // (px, py). A user's pointer keeps sending moves; so does this wait, in
+    // case the display moved the pointer before the lens read its position.
+    bool WaitWithPointerAt(int px, int py, const std::function<bool()>& condition) {
+        return WaitFor([&] {
+            if (condition())
+                return true;
+            MovePointer(run, px, py);
+            return false;
+        });
+    }
+
     bool WaitMagnified(int px, int py) {
         int worst = 0;
-        const bool ok = WaitFor([&] {
+        const bool ok = WaitWithPointerAt(px, py, [&] {
             const std::vector<COLORREF> area = ReadScreen(CapturedArea(geometry, px, py));
             return ShowsMagnified(run, geometry, area, &worst);
         });
@@ -196,22 +208,22 @@ TEST_F(Spine, OffscreenPartsAreGrey) {
         const RECT r = ImageRect(run, g);
         return ScreenPixel(r.left + x, r.top + y);
     };
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitWithPointerAt(0, 0, [&] {
         return ChannelDistance(shown(0, g.ImageHeight - 1), Grey) <= 1 &&
                ChannelDistance(shown((hc - 1) * z - 1, g.ImageHeight - 1), Grey) <= 1 &&
                ChannelDistance(shown(g.ImageWidth - 1, (hr - 1) * z - 1), Grey) <= 1;
     }));
     // Beyond the bands the screen itself shows, magnified: the pixel at (0, 0)
     // sits at column hc, row hr of the captured area.
-    const std::vector<COLORREF> corner = ReadScreen(RECT{0, 0, 1, 1});
-    EXPECT_TRUE(WaitFor([&] {
-        return ChannelDistance(shown(hc * z, hr * z), corner[0]) <= 1 &&
-               ChannelDistance(shown(hc * z + z - 1, hr * z + z - 1), corner[0]) <= 1;
+    EXPECT_TRUE(WaitWithPointerAt(0, 0, [&] {
+        const COLORREF corner = ScreenPixel(0, 0);
+        return ChannelDistance(shown(hc * z, hr * z), corner) <= 1 &&
+               ChannelDistance(shown(hc * z + z - 1, hr * z + z - 1), corner) <= 1;
     }));
 
     // The far corner: right and bottom bands.
     MovePointer(run, g.ScreenWidth - 1, g.ScreenHeight - 1);
-    EXPECT_TRUE(WaitFor([&] {
+    EXPECT_TRUE(WaitWithPointerAt(g.ScreenWidth - 1, g.ScreenHeight - 1, [&] {
         return ChannelDistance(shown(g.ImageWidth - 1, 0), Grey) <= 1 &&
                ChannelDistance(shown(0, g.ImageHeight - 1), Grey) <= 1;
     }));
