@@ -53,6 +53,17 @@ bool CreateProcessIn(const std::string& directory, PROCESS_INFORMATION* pi) {
                           directory.c_str(), &si, pi) != 0;
 }
 
+// A 32-bit top-down DIB of w x h: rows in screen order, one DWORD a pixel.
+BITMAPINFO TopDown32(int w, int h) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    return bi;
+}
+
 LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
         PAINTSTRUCT ps{};
@@ -61,12 +72,7 @@ LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         if (p) {
             const int w = p->rect.right - p->rect.left;
             const int h = p->rect.bottom - p->rect.top;
-            BITMAPINFO bi{};
-            bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-            bi.bmiHeader.biWidth = w;
-            bi.bmiHeader.biHeight = -h;
-            bi.bmiHeader.biPlanes = 1;
-            bi.bmiHeader.biBitCount = 32;
+            const BITMAPINFO bi = TopDown32(w, h);
             std::vector<DWORD> bits(static_cast<size_t>(w) * h);
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x) {
@@ -246,12 +252,7 @@ std::vector<COLORREF> ReadScreen(const RECT& r) {
     std::vector<COLORREF> out(static_cast<size_t>(w) * h);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    const BITMAPINFO bi = TopDown32(w, h);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, dib);
