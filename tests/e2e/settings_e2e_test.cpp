@@ -121,7 +121,7 @@ TEST_F(Settings, AHandEditedProProfileShowsTheProLayoutAndIsWrittenBackCanonical
     EXPECT_EQ(ReadFileBytes(File("Vellix.ini")), "Active profile=1;");
 }
 
-TEST_F(Settings, TheActiveProfileNumberPicksTheFileAndIsKept) {
+TEST_F(Settings, TheActiveProfileNumberPicksTheFile) {
     WriteFileBytes(File("Vellix.ini"), "Active profile=2;");
     WriteFileBytes(File("Profile_B.ini"), Profile(0, 4, 12, 2, 3, 0, 1));
     ASSERT_TRUE(StartVellix(run, directory));
@@ -133,20 +133,6 @@ TEST_F(Settings, TheActiveProfileNumberPicksTheFileAndIsKept) {
     bool exists = true;
     ReadFileBytes(File("Profile_A.ini"), &exists);
     EXPECT_FALSE(exists);
-
-    // A number without a file: defaults, no profile file, the number kept.
-    std::string run2 = MakeTempDirectory();
-    WriteFileBytes(run2 + "\\Vellix.ini", "Active profile=7;");
-    ASSERT_TRUE(StartVellix(run, run2));
-    ASSERT_TRUE(ShowLens(run));
-    EXPECT_TRUE(WaitFor([&] { return HasWindowSize(run, GeometryFor(2, 24, 0)); }));
-    EXPECT_EQ(CloseVellix(run), 0u);
-    EXPECT_EQ(ReadFileBytes(run2 + "\\Vellix.ini"), "Active profile=7;");
-    WIN32_FIND_DATAA found{};
-    const HANDLE search = FindFirstFileA((run2 + "\\Profile_*").c_str(), &found);
-    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << found.cFileName;
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
 }
 
 // Values no part of the program can use start, show and magnify like the

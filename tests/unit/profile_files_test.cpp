@@ -145,17 +145,6 @@ TEST_F(ProfileFiles, AMissingOrUnusableChoiceGivesProfileOne) {
     EXPECT_EQ(LensSettings.ActiveProfile, 5);
 }
 
-TEST_F(ProfileFiles, AHandEditedProfileIsReadAndWrittenBackInCanonicalForm) {
-    Put("Profile_B.ini", "Sound=0;Dynamic=1;Base=2;Pixel Format=3;Window Format=14;"
-                         "Magnify Factor=7;Configuration=1;");
-    Put("Vellix.ini", "Active profile=2;");
-    Start();
-    EXPECT_EQ(ModeNumber(LensSettings), ModePro);
-    EXPECT_EQ(LensSettings.WindowFormat, 14);
-    Exit();
-    EXPECT_EQ(Slurp("Profile_B.ini"), ProProfile);
-}
-
 TEST_F(ProfileFiles, SwitchingWritesTheLeftProfileBeforeReadingTheChosenOne) {
     Put("Profile_B.ini", ProProfile);
     Start();

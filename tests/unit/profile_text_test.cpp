@@ -194,6 +194,13 @@ TEST(ApplyProfileText, HostileTextsLoadUsableSettings) {
     EXPECT_EQ(Load("Configuration=2").mode, 0);
 }
 
+// A mode with a format of another family is loaded as it stands: moving the
+// format (and remembering the other one) is the menu's check-mark pass.
+TEST(ApplyProfileText, ModeAndFormatFamilyAreNotMatchedByTheLoader) {
+    EXPECT_EQ(Load("Configuration=1;Window Format=32;").format, 32);
+    EXPECT_EQ(Load("Configuration=2;Window Format=14;").format, 14);
+}
+
 TEST(ComposeText, TheDefaultProfileIs102Bytes) {
     ProfileDefaults = StandardProfileDefaults();
     ApplyProfileDefaults();
@@ -226,15 +233,6 @@ TEST(ComposeText, ModeAndSignedValues) {
     EXPECT_EQ(std::string(text), "Active profile=7;");
     ComposeProfileChoiceText(static_cast<int8_t>(200), text, sizeof(text));
     EXPECT_EQ(std::string(text), "Active profile=-56;");
-}
-
-TEST(ProfileFileName, OnlyProfilesOneToFive) {
-    EXPECT_STREQ(ProfileFileName(1), "Profile_A.ini");
-    EXPECT_STREQ(ProfileFileName(3), "Profile_C.ini");
-    EXPECT_STREQ(ProfileFileName(5), "Profile_E.ini");
-    EXPECT_EQ(ProfileFileName(0), nullptr);
-    EXPECT_EQ(ProfileFileName(6), nullptr);
-    EXPECT_EQ(ProfileFileName(-56), nullptr);
 }
 
 }  // namespace
