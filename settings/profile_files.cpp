@@ -1,23 +1,153 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "settings/profile_text.h"
 #include "settings/settings.h"
 
-// Until the profile files are read and written, every run uses the defaults.
+namespace {
+
+constexpr char ChoiceFileName[] = "Vellix.ini";
+constexpr char ChoiceKey[] = "Active profile=";
+// Where a new file text is written before it replaces the old file.
+constexpr char TemporarySuffix[] = ".tmp";
+
+char SettingsText[SettingsTextCapacity];
+
+bool FileExists(const char* name) {
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = FindFirstFileA(name, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
+}
+
+// Writes the whole text into a new file; false if any step fails.
+bool WriteWholeFile(const char* name, const char* text) {
+    const HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const DWORD length = static_cast<DWORD>(strlen(text));
+    DWORD written = 0;
+    bool ok = SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+              WriteFile(file, text, length, &written, nullptr) && written == length &&
+              FlushFileBuffers(file);
+    ok = CloseHandle(file) && ok;
+    return ok;
+}
+
+// Whether an existing file may be replaced: not read-only, and not held open
+// by anyone who forbids deleting it. Windows refuses such a replace by itself;
+// Wine carries it out, so the check is made here for both.
+bool MayReplace(const char* name) {
+    const DWORD attributes = GetFileAttributesA(name);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return true;  // no file yet (or none we can see): the move decides
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    const HANDLE probe = CreateFileA(name, DELETE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(probe);
+    return true;
+}
+
+}  // namespace
+
+char* ReadTextFile(const char* name) {
+    if (!FileExists(name))
+        return nullptr;
+    const HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    char* text = nullptr;
+    DWORD high = 0;
+    const DWORD size = (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER)
+                           ? GetFileSize(file, &high)
+                           : INVALID_FILE_SIZE;
+    // A file of 4 GB or more is no settings file: treated as unreadable.
+    if (size != INVALID_FILE_SIZE && high == 0) {
+        // Committed memory is zero-filled, so the text ends at the file's end.
+        text = static_cast<char*>(
+            VirtualAlloc(nullptr, static_cast<SIZE_T>(size) + 1, MEM_COMMIT | MEM_RESERVE,
+                         PAGE_READWRITE));
+        DWORD got = 0;
+        if (text && !ReadFile(file, text, size, &got, nullptr)) {
+            VirtualFree(text, 0, MEM_RELEASE);
+            text = nullptr;
+        }
+    }
+    CloseHandle(file);
+    return text;
+}
+
+void ReleaseText(char* text) {
+    if (text)
+        VirtualFree(text, 0, MEM_RELEASE);
+}
+
+bool WriteTextFile(const char* name, const char* text) {
+    // The old file is replaced only by a complete new one: a failed write
+    // must not leave the user's settings empty or cut short.
+    char temporary[MAX_PATH];
+    const size_t nameLength = strlen(name);
+    if (nameLength + sizeof(TemporarySuffix) > sizeof(temporary))
+        return false;
+    memcpy(temporary, name, nameLength);
+    memcpy(temporary + nameLength, TemporarySuffix, sizeof(TemporarySuffix));
+
+    if (!MayReplace(name))
+        return false;
+    if (WriteWholeFile(temporary, text) &&
+        MoveFileExA(temporary, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileA(temporary);
+    return false;
+}
 
 void ReadProfileChoice() {
-    LensSettings.ActiveProfile = static_cast<int8_t>(ProfileDefaults.DefaultActiveProfile);
+    char* text = ReadTextFile(ChoiceFileName);
+    if (text) {
+        LensSettings.ActiveProfile =
+            static_cast<int8_t>(ParseSettingValue(text, ProfileDefaults.DefaultActiveProfile,
+                                                  ChoiceKey));
+        ReleaseText(text);
+    } else {
+        LensSettings.ActiveProfile = static_cast<int8_t>(ProfileDefaults.DefaultActiveProfile);
+    }
+}
+
+void SaveProfileChoice() {
+    ComposeProfileChoiceText(LensSettings.ActiveProfile, SettingsText, sizeof(SettingsText));
+    WriteTextFile(ChoiceFileName, SettingsText);
 }
 
 void LoadActiveProfile() {
-    const ProfileDefaultsRecord& d = ProfileDefaults;
-    LensSettings.ProFlag = d.DefaultConfiguration;
-    LensSettings.ReadingFlag = 0;
-    LensSettings.MagnifyFactor = static_cast<int8_t>(d.DefaultMagnifyFactor);
-    LensSettings.WindowFormat = static_cast<int8_t>(d.DefaultWindowFormat);
-    LensSettings.PixelFormat = static_cast<int8_t>(d.DefaultPixelFormat);
-    LensSettings.NumberBase = static_cast<int8_t>(d.DefaultNumberBase);
-    LensSettings.DynamicRefresh = d.DefaultDynamicRefresh;
-    LensSettings.SoundOn = d.DefaultSoundOn;
+    const char* name = ProfileFileName(LensSettings.ActiveProfile);
+    char* text = name ? ReadTextFile(name) : nullptr;
+    if (text) {
+        ApplyProfileText(text);
+        ReleaseText(text);
+    } else {
+        ApplyProfileDefaults();
+    }
 }
 
-void SaveProfileChoice() {}
+void SaveActiveProfile() {
+    ComposeProfileText(LensSettings, SettingsText, sizeof(SettingsText));
+    const char* name = ProfileFileName(LensSettings.ActiveProfile);
+    if (name)
+        WriteTextFile(name, SettingsText);
+}
 
-void SaveActiveProfile() {}
+void SwitchProfile(int profile) {
+    if (LensSettings.ActiveProfile != profile)
+        SaveActiveProfile();
+    LensSettings.ActiveProfile = static_cast<int8_t>(profile);
+    LoadActiveProfile();
+}

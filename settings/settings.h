@@ -53,11 +53,29 @@ int ModeNumber(const LensSettingsRecord& s);
 // lens geometry. Called once, after the lens windows exist.
 void InitSettings();
 
-// Profile files.
+// Profile files, all in the working directory. A missing file, key or
+// value yields its default; nothing is ever reported.
+// "Vellix.ini" -> ActiveProfile (any number 0..255, also one without a file).
 void ReadProfileChoice();
+// ActiveProfile -> "Vellix.ini", unchanged.
 void SaveProfileChoice();
+// The active profile's file -> the eight stored fields, each within its
+// valid values; no file (or no profile 1..5) gives ProfileDefaults.
 void LoadActiveProfile();
+// The eight stored fields -> the active profile's file (profiles 1..5 only).
 void SaveActiveProfile();
+// Profile command of the tray menu: saves the profile being left (only when
+// profile differs from the active one), makes profile active and loads it.
+// Choosing the active profile drops the changes made since it was saved.
+void SwitchProfile(int profile);
+
+// A whole file as a zero-terminated text (ends at an earlier zero byte, if
+// any), or nullptr if it is missing or unreadable. Free with ReleaseText.
+char* ReadTextFile(const char* name);
+void ReleaseText(char* text);
+// Replaces the file with the text's bytes (without the zero). The old file
+// stays as it was unless the whole new text was written; false then.
+bool WriteTextFile(const char* name, const char* text);
 
 // Start-with-Windows: sets StartupShortcut to 1 if the shortcut exists.
 void TestStartupShortcut();

@@ -1,0 +1,266 @@
+// The settings files on disk: read, written and replaced in a scratch
+// working directory, through the real Windows file calls.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "settings/profile_text.h"
+#include "settings/settings.h"
+
+namespace {
+
+const char DefaultProfile[] =
+    "Configuration=0;\r\nMagnify Factor=2;\r\nWindow Format=24;\r\nPixel Format=1;\r\n"
+    "Base=1;\r\nDynamic=0;\r\nSound=1;";
+const char ProProfile[] =
+    "Configuration=1;\r\nMagnify Factor=7;\r\nWindow Format=14;\r\nPixel Format=3;\r\n"
+    "Base=2;\r\nDynamic=1;\r\nSound=0;";
+
+std::string Slurp(const char* name, bool* exists = nullptr) {
+    std::string bytes;
+    FILE* f = fopen(name, "rb");
+    if (exists)
+        *exists = f != nullptr;
+    if (!f)
+        return bytes;
+    int c;
+    while ((c = fgetc(f)) != EOF)
+        bytes.push_back(static_cast<char>(c));
+    fclose(f);
+    return bytes;
+}
+
+void Put(const char* name, const std::string& bytes) {
+    FILE* f = fopen(name, "wb");
+    ASSERT_NE(f, nullptr);
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+bool Exists(const char* name) {
+    return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Each test runs in a new empty working directory.
+class ProfileFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        GetCurrentDirectoryA(MAX_PATH, previous);
+        static unsigned counter;
+        snprintf(directory, sizeof(directory), "%svellix-files-%lu-%u", temp,
+                 GetCurrentProcessId(), ++counter);
+        ASSERT_TRUE(CreateDirectoryA(directory, nullptr));
+        ASSERT_TRUE(SetCurrentDirectoryA(directory));
+        ProfileDefaults = StandardProfileDefaults();
+    }
+    void TearDown() override {
+        WIN32_FIND_DATAA found{};
+        const HANDLE search = FindFirstFileA("*", &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                SetFileAttributesA(found.cFileName, FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(found.cFileName);
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        SetCurrentDirectoryA(previous);
+        RemoveDirectoryA(directory);
+    }
+    // Start-up's part: the profile number, then the profile.
+    void Start() {
+        ReadProfileChoice();
+        LoadActiveProfile();
+    }
+    // Shutdown's part.
+    void Exit() {
+        SaveProfileChoice();
+        SaveActiveProfile();
+    }
+    char previous[MAX_PATH] = {};
+    char directory[MAX_PATH] = {};
+};
+
+TEST_F(ProfileFiles, FirstRunWritesTheExactBytes) {
+    Start();
+    EXPECT_EQ(LensSettings.ActiveProfile, 1);
+    EXPECT_EQ(ModeNumber(LensSettings), ModeCommon);
+    EXPECT_EQ(LensSettings.WindowFormat, 24);
+    Exit();
+    EXPECT_EQ(Slurp("Vellix.ini"), "Active profile=1;");
+    EXPECT_EQ(Slurp("Profile_A.ini"), DefaultProfile);
+    EXPECT_FALSE(Exists("Vellix.ini.tmp"));
+    EXPECT_FALSE(Exists("Profile_A.ini.tmp"));
+}
+
+TEST_F(ProfileFiles, ProfileNumberThreeWithoutItsFileIsCreatedAtExit) {
+    Put("Vellix.ini", "Active profile=3;");
+    Put("Profile_A.ini", ProProfile);
+    Start();
+    EXPECT_EQ(LensSettings.ActiveProfile, 3);
+    EXPECT_EQ(ModeNumber(LensSettings), ModeCommon);
+    EXPECT_EQ(LensSettings.MagnifyFactor, 2);
+    Exit();
+    EXPECT_EQ(Slurp("Vellix.ini"), "Active profile=3;");
+    EXPECT_EQ(Slurp("Profile_C.ini"), DefaultProfile);
+    EXPECT_EQ(Slurp("Profile_A.ini"), ProProfile);
+}
+
+TEST_F(ProfileFiles, ProfileNumbersWithoutAFileKeepDefaultsAndAreWrittenBackUnchanged) {
+    for (const char* number : {"0", "7", "255"}) {
+        Put("Vellix.ini", std::string("Active profile=") + number + ";");
+        Put("Profile_A.ini", ProProfile);
+        Start();
+        EXPECT_EQ(ModeNumber(LensSettings), ModeCommon) << number;
+        EXPECT_EQ(LensSettings.MagnifyFactor, 2) << number;
+        LensSettings.MagnifyFactor = 9;  // a menu change; nowhere to save it
+        SaveActiveProfile();
+        SaveProfileChoice();
+        EXPECT_EQ(Slurp("Profile_A.ini"), ProProfile) << number;
+        WIN32_FIND_DATAA found{};
+        const HANDLE search = FindFirstFileA("Profile_*", &found);
+        ASSERT_NE(search, INVALID_HANDLE_VALUE);
+        EXPECT_FALSE(FindNextFileA(search, &found)) << "a second profile file: " << found.cFileName;
+        FindClose(search);
+        // Held as a signed byte and written as one.
+        const std::string want = std::string(number) == "255" ? "-1" : number;
+        EXPECT_EQ(Slurp("Vellix.ini"), "Active profile=" + want + ";");
+    }
+}
+
+TEST_F(ProfileFiles, AMissingOrUnusableChoiceGivesProfileOne) {
+    for (const char* text : {"", "Active profile=;", "Active profile=-1;", "Active profile=2",
+                             "active profile=2;", "Active profile=256;"}) {
+        Put("Vellix.ini", text);
+        LensSettings.ActiveProfile = 4;
+        ReadProfileChoice();
+        EXPECT_EQ(LensSettings.ActiveProfile, 1) << text;
+    }
+    Put("Vellix.ini", "\r\nActive profile=\t5;\r\n");
+    ReadProfileChoice();
+    EXPECT_EQ(LensSettings.ActiveProfile, 5);
+}
+
+TEST_F(ProfileFiles, SwitchingWritesTheLeftProfileBeforeReadingTheChosenOne) {
+    Put("Profile_B.ini", ProProfile);
+    Start();
+    LensSettings.MagnifyFactor = 5;
+    LensSettings.ReadingFlag = 1;
+    LensSettings.WindowFormat = 33;
+    SwitchProfile(2);
+    EXPECT_EQ(Slurp("Profile_A.ini"),
+              "Configuration=2;\r\nMagnify Factor=5;\r\nWindow Format=33;\r\nPixel Format=1;\r\n"
+              "Base=1;\r\nDynamic=0;\r\nSound=1;");
+    EXPECT_EQ(LensSettings.ActiveProfile, 2);
+    EXPECT_EQ(ModeNumber(LensSettings), ModePro);
+    EXPECT_EQ(LensSettings.MagnifyFactor, 7);
+    EXPECT_EQ(Slurp("Profile_B.ini"), ProProfile);
+
+    // Back to A: B is written (unchanged), A comes back as it was left.
+    SwitchProfile(1);
+    EXPECT_EQ(ModeNumber(LensSettings), ModeReading);
+    EXPECT_EQ(LensSettings.MagnifyFactor, 5);
+    EXPECT_EQ(Slurp("Profile_B.ini"), ProProfile);
+
+    // A profile that was never written loads the defaults.
+    SwitchProfile(4);
+    EXPECT_EQ(ModeNumber(LensSettings), ModeCommon);
+    EXPECT_EQ(LensSettings.MagnifyFactor, 2);
+    EXPECT_FALSE(Exists("Profile_D.ini"));
+}
+
+TEST_F(ProfileFiles, ChoosingTheActiveProfileReloadsItWithoutSaving) {
+    Put("Profile_A.ini", ProProfile);
+    Start();
+    LensSettings.MagnifyFactor = 3;
+    LensSettings.ProFlag = 0;
+    SwitchProfile(1);
+    EXPECT_EQ(LensSettings.MagnifyFactor, 7);
+    EXPECT_EQ(ModeNumber(LensSettings), ModePro);
+    EXPECT_EQ(Slurp("Profile_A.ini"), ProProfile);
+
+    // Without a file yet, choosing it again restores the defaults.
+    SwitchProfile(3);
+    LensSettings.MagnifyFactor = 8;
+    SwitchProfile(3);
+    EXPECT_EQ(LensSettings.MagnifyFactor, 2);
+    EXPECT_FALSE(Exists("Profile_C.ini"));
+}
+
+TEST_F(ProfileFiles, ReadingTakesTheWholeFileUpToAZeroByte) {
+    EXPECT_EQ(ReadTextFile("Missing.ini"), nullptr);
+    Put("Empty.ini", "");
+    char* text = ReadTextFile("Empty.ini");
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "");
+    ReleaseText(text);
+    Put("Zero.ini", std::string("Base=2;\0Sound=0;", 16));
+    text = ReadTextFile("Zero.ini");
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "Base=2;");
+    ReleaseText(text);
+    const std::string big(100000, 'x');
+    Put("Big.ini", big + "Base=3;");
+    text = ReadTextFile("Big.ini");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(ParseSettingValue(text, 1, "Base="), 3);
+    ReleaseText(text);
+}
+
+TEST_F(ProfileFiles, AFileHeldOpenForWritingIsUnreadableAndGivesDefaults) {
+    Put("Profile_A.ini", ProProfile);
+    const HANDLE held = CreateFileA("Profile_A.ini", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Start();
+    EXPECT_EQ(ModeNumber(LensSettings), ModeCommon);
+    CloseHandle(held);
+}
+
+TEST_F(ProfileFiles, WritingReplacesTheWholeFile) {
+    Put("Vellix.ini", "Active profile=1;" + std::string(500, ' ') + "old tail");
+    EXPECT_TRUE(WriteTextFile("Vellix.ini", "Active profile=2;"));
+    EXPECT_EQ(Slurp("Vellix.ini"), "Active profile=2;");
+    EXPECT_FALSE(Exists("Vellix.ini.tmp"));
+}
+
+// A write that cannot replace its file leaves the old one as it was and no
+// temporary file behind.
+TEST_F(ProfileFiles, AFailedReplaceKeepsTheOldFile) {
+    Put("Profile_A.ini", ProProfile);
+    Start();
+    LensSettings.MagnifyFactor = 4;
+
+    ASSERT_TRUE(SetFileAttributesA("Profile_A.ini", FILE_ATTRIBUTE_READONLY));
+    SaveActiveProfile();
+    EXPECT_EQ(Slurp("Profile_A.ini"), ProProfile);
+    EXPECT_FALSE(Exists("Profile_A.ini.tmp"));
+    ASSERT_TRUE(SetFileAttributesA("Profile_A.ini", FILE_ATTRIBUTE_NORMAL));
+
+    // Held open by another program that does not allow deleting it.
+    const HANDLE held = CreateFileA("Profile_A.ini", GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(WriteTextFile("Profile_A.ini", "Base=3;"));
+    SaveActiveProfile();
+    CloseHandle(held);
+    EXPECT_EQ(Slurp("Profile_A.ini"), ProProfile);
+    EXPECT_FALSE(Exists("Profile_A.ini.tmp"));
+
+    // A temporary file that cannot be made: nothing changes either.
+    ASSERT_TRUE(CreateDirectoryA("Profile_A.ini.tmp", nullptr));
+    EXPECT_FALSE(WriteTextFile("Profile_A.ini", "Base=3;"));
+    EXPECT_EQ(Slurp("Profile_A.ini"), ProProfile);
+    RemoveDirectoryA("Profile_A.ini.tmp");
+
+    // Once it can be replaced again, it is.
+    SaveActiveProfile();
+    EXPECT_NE(Slurp("Profile_A.ini").find("Magnify Factor=4;"), std::string::npos);
+}
+
+}  // namespace
