@@ -255,6 +255,31 @@ TEST_F(Spine, EscapeRightClickAndOtherKeysHideAndTheNextShowIsInactive) {
     EXPECT_TRUE(WaitFor([&] { return ShowsIdlePicture(run, geometry); }));
 }
 
+TEST_F(Spine, DynamicRefreshFollowsThePointerOnItsTimer) {
+    ASSERT_EQ(CloseVellix(run), 0u);
+    const std::string directory = MakeTempDirectory();
+    ASSERT_TRUE(WriteFileBytes(directory + "\\Profile_A.ini", "Dynamic=1;"));
+    ASSERT_TRUE(StartVellix(run, directory));
+    ShowTestPattern();
+    ASSERT_TRUE(ShowLens(run));
+    Activate(300, 280);
+    ASSERT_TRUE(WaitMagnified(300, 280));
+    // Move messages are ignored now; only the timer can bring the new area in.
+    SetCursorPos(420, 350);
+    int worst = 0;
+    EXPECT_TRUE(WaitFor([&] {
+        SetCursorPos(420, 350);
+        return ShowsMagnified(run, geometry, ReadScreen(CapturedArea(geometry, 420, 350)),
+                              &worst);
+    })) << "largest channel difference " << worst;
+    // Inactive again: the idle picture stays whatever the pointer does.
+    SendKey(run.overlay, VK_SPACE);
+    ASSERT_TRUE(WaitFor([&] { return ShowsIdlePicture(run, geometry); }));
+    SetCursorPos(350, 300);
+    Sleep(100);
+    EXPECT_TRUE(ShowsIdlePicture(run, geometry));
+}
+
 TEST_F(Spine, CloseEndsTheProgramAndRemovesTheTrayIcon) {
     ASSERT_TRUE(ShowLens(run));
     const HWND lens = run.lens;
