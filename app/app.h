@@ -26,5 +26,5 @@ void ShowOrHideLens();
 void HideLens();
 void ToggleActive();
 void RefreshFromPointer();
-void PaintLens();
+void PaintLens();  // paints nothing until the drawing objects exist and while hidden
 void SetModeCursor();

@@ -86,6 +86,9 @@ void RefreshFromPointer() {
 }
 
 void PaintLens() {
+    // A paint can arrive before the drawing objects exist, or while hidden.
+    if (Initialised != 1 || LensShown != 1)
+        return;
     if (LensActive == 1 && OverlayMode())
         BlitOverlay();
     RefreshLens();

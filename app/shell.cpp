@@ -70,8 +70,7 @@ void OnActivate(HWND window, WPARAM state) {
 void OnLensPaint(HWND window) {
     PAINTSTRUCT ps{};
     BeginPaint(window, &ps);
-    if (Initialised == 1 && LensShown == 1)
-        PaintLens();
+    PaintLens();
     EndPaint(window, &ps);
 }
 

@@ -107,14 +107,3 @@ void ZoomAroundCursor() {
         BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, ZoomSurface, 0, 0,
                SRCCOPY);
 }
-
-void PaintSelfImage(int movedAside) {
-    const LensGeometry& g = Geometry;
-    int x = 0;
-    int y = 0;
-    if (!SelfImageOffset(g, LensSettings.ReadingFlag, movedAside, PointerPos.x, PointerPos.y, &x,
-                         &y))
-        return;
-    BitBlt(ZoomSurface, x, y, g.Zoom * g.WindowWidth, g.Zoom * g.WindowHeight, SelfImageSurface, 0,
-           0, SRCCOPY);
-}

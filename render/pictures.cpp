@@ -1,4 +1,4 @@
-// Pictures rebuilt at every show: the idle picture and the bevels around it.
+// Pictures of the lens itself: the idle picture, the self-image and their bevels.
 #include "render/render.h"
 
 #include "app/app.h"
@@ -17,45 +17,60 @@ void DrawRing(HDC dc, int left, int top, int right, int bottom) {
     LineTo(dc, left, top);
 }
 
-void DrawRings(HDC dc, int width, int height, int thickness) {
-    HPEN grey = CreatePen(PS_SOLID, 0, GreyColour);
-    HPEN silver = CreatePen(PS_SOLID, 0, SilverColour);
-    HGDIOBJ old = SelectObject(dc, grey);
+// The grey band, then the silver band inside it, each `thickness` rings deep,
+// around (x, y, x + width, y + height). The DC's own pen is recoloured rather
+// than a pen made: this runs on the refresh path, which allocates nothing.
+void DrawRingsAt(HDC dc, int x, int y, int width, int height, int thickness) {
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
+    const COLORREF oldColour = SetDCPenColor(dc, GreyColour);
     for (int band = 0; band < 2; ++band) {
-        SelectObject(dc, band == 0 ? grey : silver);
+        SetDCPenColor(dc, band == 0 ? GreyColour : SilverColour);
         for (int k = 0; k < thickness; ++k) {
             const int o = band * thickness + k;
-            DrawRing(dc, o, o, width - o - 1, height - o - 1);
+            DrawRing(dc, x + o, y + o, x + width - o - 1, y + height - o - 1);
         }
     }
-    SelectObject(dc, old);
-    DeleteObject(grey);
-    DeleteObject(silver);
+    SetDCPenColor(dc, oldColour);
+    SelectObject(dc, oldPen);
+}
+
+// The logo over (x, y, x + width, y + height); the area may reach far beyond
+// the DC's bitmap, whose visible part is drawn as the whole stretch would.
+void PlaceLogoAt(HDC dc, int x, int y, int width, int height) {
+    if (LensSettings.ReadingFlag != 1) {
+        StretchBlt(dc, x, y, width, height, LogoSurface, 0, 0, LogoWidth, LogoHeight, SRCCOPY);
+        return;
+    }
+    // Reading: the logo keeps its proportions, full height, right-aligned on pale yellow.
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
+    const COLORREF oldColour = SetDCBrushColor(dc, PaleYellowColour);
+    PatBlt(dc, x, y, width, height, PATCOPY);
+    SetDCBrushColor(dc, oldColour);
+    SelectObject(dc, oldBrush);
+    if (LogoHeight <= 0)
+        return;
+    const int w = ReadingLogoWidth(height, LogoWidth, LogoHeight);
+    StretchBlt(dc, x + width - w, y, w, height, LogoSurface, 0, 0, LogoWidth, LogoHeight, SRCCOPY);
 }
 
 }  // namespace
 
+int ReadingLogoWidth(int height, int logoWidth, int logoHeight) {
+    if (logoHeight <= 0)
+        return 0;
+    return static_cast<int>(static_cast<double>(height) / logoHeight * logoWidth);
+}
+
 void PlaceLogo(HDC dc, int width, int height) {
-    if (LensSettings.ReadingFlag != 1) {
-        StretchBlt(dc, 0, 0, width, height, LogoSurface, 0, 0, LogoWidth, LogoHeight, SRCCOPY);
-        return;
-    }
-    HBRUSH pale = CreateSolidBrush(PaleYellowColour);
-    RECT all{0, 0, width, height};
-    FillRect(dc, &all, pale);
-    DeleteObject(pale);
-    if (LogoHeight <= 0)
-        return;
-    const int w = static_cast<int>(static_cast<double>(height) / LogoHeight * LogoWidth);
-    StretchBlt(dc, width - w, 0, w, height, LogoSurface, 0, 0, LogoWidth, LogoHeight, SRCCOPY);
+    PlaceLogoAt(dc, 0, 0, width, height);
 }
 
 void DrawThinBevel(HDC dc, int width, int height) {
-    DrawRings(dc, width, height, 1);
+    DrawRingsAt(dc, 0, 0, width, height, 1);
 }
 
 void DrawZoomBevel(HDC dc, int width, int height) {
-    DrawRings(dc, width, height, Geometry.Zoom);
+    DrawRingsAt(dc, 0, 0, width, height, Geometry.Zoom);
 }
 
 void BuildIdlePicture() {
@@ -66,9 +81,28 @@ void BuildIdlePicture() {
 
 void PrepareShow() {
     const LensGeometry& g = Geometry;
-    SetWindowPos(LensWindow, HWND_TOPMOST, g.HomeX - MovedAside * g.WindowWidth, g.HomeY, g.WindowWidth,
-                 g.WindowHeight, SWP_HIDEWINDOW);
+    SetWindowPos(LensWindow, HWND_TOPMOST, g.HomeX - MovedAside * g.WindowWidth, g.HomeY,
+                 g.WindowWidth, g.WindowHeight, SWP_HIDEWINDOW);
     SetWindowPos(InputOverlay, HWND_TOPMOST, 0, 0, g.ScreenWidth, g.ScreenHeight, SWP_HIDEWINDOW);
+    // The self-image is not kept as a picture: at Zoom times the window it
+    // would take over 100 MB in the larger layouts. PaintSelfImage draws the
+    // part that shows straight into ZoomSurface instead, and SelfImageSurface
+    // keeps its small placeholder.
     ReplaceSurfaceBitmap(ZoomSurface, g.ImageWidth, g.ImageHeight);
     BuildIdlePicture();
+}
+
+void PaintSelfImage(int movedAside) {
+    const LensGeometry& g = Geometry;
+    int x = 0;
+    int y = 0;
+    if (!SelfImageOffset(g, LensSettings.ReadingFlag, movedAside, PointerPos.x, PointerPos.y, &x,
+                         &y))
+        return;
+    // The lens window Zoom times enlarged, placed where the window lies; only
+    // the part inside ZoomSurface is drawn.
+    const int width = g.Zoom * g.WindowWidth;
+    const int height = g.Zoom * g.WindowHeight;
+    PlaceLogoAt(ZoomSurface, x, y, width, height);
+    DrawRingsAt(ZoomSurface, x, y, width, height, g.Zoom);
 }

@@ -44,6 +44,8 @@ void BuildIdlePicture();
 void PlaceLogo(HDC dc, int width, int height);
 void DrawThinBevel(HDC dc, int width, int height);
 void DrawZoomBevel(HDC dc, int width, int height);
+// Width of the Reading-mode logo at full height, proportions kept.
+int ReadingLogoWidth(int height, int logoWidth, int logoHeight);
 
 // Pro grid, Reading guide and the mask that lets them show through.
 void BuildProOverlay();
@@ -54,7 +56,7 @@ void BlitOverlay();
 void RefreshLens();
 void ShowIdlePicture();
 void ZoomAroundCursor();
-void PaintSelfImage(int movedAside);
+void PaintSelfImage(int movedAside);  // draws the lens's own picture into ZoomSurface
 
 // Arithmetic of the refresh path, free of drawing.
 // Grey bands for the parts of the captured area beyond the screen, in

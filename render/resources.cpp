@@ -57,7 +57,9 @@ void CreateEarlyDrawingObjects() {
 }
 
 void ReplaceSurfaceBitmap(HDC surface, int width, int height) {
-    HBITMAP fresh = CreateCompatibleBitmap(LensDC, width, height);
+    // A zero size (the idle picture built at start-up, before any layout)
+    // would give the system's shared 1 x 1 bitmap instead of one of ours.
+    HBITMAP fresh = CreateCompatibleBitmap(LensDC, width > 0 ? width : 1, height > 0 ? height : 1);
     HGDIOBJ old = SelectObject(surface, fresh);
     DeleteObject(old);
 }

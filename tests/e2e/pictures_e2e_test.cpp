@@ -1,0 +1,130 @@
+// The lens's own pictures as the user sees them: the idle logo in its bevel,
+// and the lens's scaled picture wherever the lens lies in the magnified area.
+#include <gtest/gtest.h>
+
+#include "driver.h"
+#include "geometry/geometry.h"
+
+namespace {
+
+constexpr COLORREF Grey = 0x00808080;
+constexpr COLORREF Silver = 0x00C0C0C0;
+constexpr COLORREF LogoPaper = RGB(246, 249, 255);
+
+LensGeometry DefaultGeometry() {
+    LensGeometry g{};
+    const SystemFacts f = ReadSystemFacts();
+    ComputeFormat(g, 2, 24, 0, f);
+    ComputeLayout(g, 0, f);
+    return g;
+}
+
+// The idle picture as the program builds it: its own logo, stretched in
+// HALFTONE mode to the image, framed by one grey and one silver ring.
+std::vector<COLORREF> ExpectedIdlePicture(const LensGeometry& g) {
+    HMODULE exe = LoadLibraryExA(VellixPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HBITMAP logo = LoadBitmapA(exe, "aaa");
+    BITMAP b{};
+    GetObjectA(logo, sizeof(b), &b);
+    HDC screen = GetDC(nullptr);
+    HDC src = CreateCompatibleDC(screen);
+    HDC dst = CreateCompatibleDC(screen);
+    HBITMAP picture = CreateCompatibleBitmap(screen, g.ImageWidth, g.ImageHeight);
+    HGDIOBJ oldSrc = SelectObject(src, logo);
+    HGDIOBJ oldDst = SelectObject(dst, picture);
+    SetStretchBltMode(dst, HALFTONE);
+    SetBrushOrgEx(dst, 0, 0, nullptr);
+    StretchBlt(dst, 0, 0, g.ImageWidth, g.ImageHeight, src, 0, 0, b.bmWidth, b.bmHeight, SRCCOPY);
+    std::vector<COLORREF> out(static_cast<size_t>(g.ImageWidth) * g.ImageHeight);
+    for (int y = 0; y < g.ImageHeight; ++y)
+        for (int x = 0; x < g.ImageWidth; ++x) {
+            const int ring = std::min(std::min(x, y),
+                                      std::min(g.ImageWidth - 1 - x, g.ImageHeight - 1 - y));
+            out[static_cast<size_t>(y) * g.ImageWidth + x] =
+                ring == 0 ? Grey : ring == 1 ? Silver : GetPixel(dst, x, y);
+        }
+    SelectObject(src, oldSrc);
+    SelectObject(dst, oldDst);
+    DeleteObject(picture);
+    DeleteObject(logo);
+    DeleteDC(src);
+    DeleteDC(dst);
+    ReleaseDC(nullptr, screen);
+    FreeLibrary(exe);
+    return out;
+}
+
+class Pictures : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(VellixPath().empty()) << "run with --vellix=PATH";
+        ASSERT_TRUE(StartVellix(run)) << "Vellix did not start";
+        g = DefaultGeometry();
+    }
+    void TearDown() override {
+        ClosePattern(pattern);
+        KillVellix(run);
+    }
+
+    RECT ImageRect() const {
+        const POINT o = ClientOrigin(run.lens);
+        return {o.x + g.ImageLeft, o.y + g.ImageTop, o.x + g.ImageLeft + g.ImageWidth,
+                o.y + g.ImageTop + g.ImageHeight};
+    }
+
+    VellixRun run;
+    PatternWindow pattern;
+    LensGeometry g{};
+};
+
+TEST_F(Pictures, TheInactiveLensShowsTheLogoInItsBevel) {
+    const std::vector<COLORREF> want = ExpectedIdlePicture(g);
+    ASSERT_TRUE(ShowLens(run));
+    int worst = 0;
+    const bool same = WaitFor([&] {
+        const std::vector<COLORREF> shown = ReadScreen(ImageRect());
+        worst = 0;
+        for (size_t i = 0; i < shown.size(); ++i)
+            worst = std::max(worst, ChannelDistance(shown[i], want[i]));
+        return worst <= 1;
+    });
+    EXPECT_TRUE(same) << "largest channel difference " << worst;
+}
+
+TEST_F(Pictures, PointerLeftOfTheLensMagnifiesItsScaledPictureNotTheLiveLens) {
+    ASSERT_TRUE(ShowLens(run));
+    const RECT lens = WindowRectOf(run.lens);
+    ASSERT_EQ(lens.left, g.HomeX);
+    // The window's left edge lies 20 columns right of the pointer, inside the
+    // captured area: in the picture it is at column hc + 20, Zoom wide.
+    const int px = lens.left - 20;
+    const int py = lens.top + g.WindowHeight / 2;
+    // A known picture left of the lens, so the live screen there is told apart.
+    ASSERT_TRUE(ShowPattern(pattern, RECT{px - 60, py - 40, lens.left, py + 40},
+                            [](int x, int y) { return RGB((x * 7) & 0xFF, (y * 5) & 0xFF, 40); }));
+    MovePointer(run, px, py);
+    SendKey(run.overlay, VK_SPACE);
+    const int z = g.Zoom;
+    const int edge = (g.SourceColumns / 2 + 20) * z;
+    const RECT image = ImageRect();
+    const int row = image.top + g.ImageHeight / 2;
+    auto at = [&](int column) { return ScreenPixel(image.left + column, row); };
+    auto alike = [](COLORREF a, COLORREF b) { return ChannelDistance(a, b) <= 1; };
+    const bool shown = WaitFor([&] {
+        for (int k = 0; k < z; ++k)
+            if (!alike(at(edge + k), Grey) || !alike(at(edge + z + k), Silver))
+                return false;
+        // Inside the bands the logo's paper, where the live window has its
+        // frame and its blue background.
+        return alike(at(edge + 2 * z), LogoPaper) && alike(at(edge + 3 * z + 1), LogoPaper);
+    });
+    EXPECT_TRUE(shown) << std::hex << "columns from the edge: 0x" << at(edge) << " 0x"
+                       << at(edge + z) << " 0x" << at(edge + 2 * z) << " 0x"
+                       << at(edge + 3 * z + 1);
+    // Left of the edge, the screen itself: the pattern's last column.
+    for (int k = 1; k <= z; ++k)
+        EXPECT_TRUE(alike(at(edge - k), pattern.colour(lens.left - 1, py))) << k;
+    ClosePattern(pattern);
+}
+
+}  // namespace
