@@ -341,3 +341,57 @@ bool TrayIconPresent(HWND owner, UINT id) {
     data.uFlags = 0;
     return Shell_NotifyIconA(NIM_MODIFY, &data) != 0;
 }
+
+LensGeometry GeometryFor(int factor, int format, int pro) {
+    LensGeometry g{};
+    const SystemFacts f = ReadSystemFacts();
+    ComputeFormat(g, factor, format, pro, f);
+    ComputeLayout(g, pro, f);
+    return g;
+}
+
+RECT LensImageRect(const VellixRun& run, const LensGeometry& g) {
+    const POINT o = ClientOrigin(run.lens);
+    return {o.x + g.ImageLeft, o.y + g.ImageTop, o.x + g.ImageLeft + g.ImageWidth,
+            o.y + g.ImageTop + g.ImageHeight};
+}
+
+RECT CapturedArea(const LensGeometry& g, int px, int py) {
+    const int left = px - g.SourceColumns / 2;
+    const int top = py - g.SourceRows / 2;
+    return {left, top, left + g.SourceColumns, top + g.SourceRows};
+}
+
+bool ShowsMagnified(const VellixRun& run, const LensGeometry& g, int px, int py, int* worst) {
+    const std::vector<COLORREF> area = ReadScreen(CapturedArea(g, px, py));
+    const std::vector<COLORREF> shown = ReadScreen(LensImageRect(run, g));
+    int most = 0;
+    for (int j = 0; j < g.ImageHeight; ++j)
+        for (int i = 0; i < g.ImageWidth; ++i) {
+            const COLORREF want =
+                area[static_cast<size_t>(j / g.Zoom) * g.SourceColumns + i / g.Zoom];
+            const int d = ChannelDistance(shown[static_cast<size_t>(j) * g.ImageWidth + i], want);
+            most = d > most ? d : most;
+        }
+    if (worst)
+        *worst = most;
+    return most <= 1;
+}
+
+bool WaitWithPointerAt(const VellixRun& run, int px, int py,
+                       const std::function<bool()>& condition) {
+    return WaitFor([&] {
+        if (condition())
+            return true;
+        MovePointer(run, px, py);
+        return false;
+    });
+}
+
+bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py, int* worst) {
+    return WaitWithPointerAt(run, px, py, [&] { return ShowsMagnified(run, g, px, py, worst); });
+}
+
+COLORREF PatternColour(int x, int y) {
+    return RGB((x * 7 + y) & 0xFF, (y * 13 + x * 3) & 0xFF, ((x + y) * 5) & 0xFF);
+}

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <functional>
+
+#include "geometry/geometry.h"
 #include <string>
 #include <vector>
 
@@ -69,3 +71,27 @@ void ClosePattern(PatternWindow& p);
 
 // Whether the tray icon of this window and id is still known to the shell.
 bool TrayIconPresent(HWND owner, UINT id);
+
+// --- the lens as the program lays it out on this display -------------------
+
+// The layout the program computes for these settings on this display.
+LensGeometry GeometryFor(int factor, int format, int pro);
+// Screen rectangle of the lens's image area.
+RECT LensImageRect(const VellixRun& run, const LensGeometry& g);
+// The screen area the lens captures with the pointer at (px, py).
+RECT CapturedArea(const LensGeometry& g, int px, int py);
+// Whether the lens shows the screen around (px, py) magnified pixel for pixel,
+// within one level per channel; *worst gets the largest difference seen.
+bool ShowsMagnified(const VellixRun& run, const LensGeometry& g, int px, int py,
+                    int* worst = nullptr);
+// Waits until condition holds with the pointer at (px, py). A user's pointer
+// keeps sending moves; so does this wait, in case the display moved the
+// pointer before the lens read its position.
+bool WaitWithPointerAt(const VellixRun& run, int px, int py,
+                       const std::function<bool()>& condition);
+// Waits until the lens shows the screen around (px, py) magnified.
+bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py,
+                   int* worst = nullptr);
+// A test picture in which every pixel differs from its neighbours, so that a
+// shifted copy cannot pass for the right one.
+COLORREF PatternColour(int x, int y);

@@ -11,14 +11,6 @@ constexpr COLORREF Grey = 0x00808080;
 constexpr COLORREF Silver = 0x00C0C0C0;
 constexpr COLORREF LogoPaper = RGB(246, 249, 255);
 
-LensGeometry DefaultGeometry() {
-    LensGeometry g{};
-    const SystemFacts f = ReadSystemFacts();
-    ComputeFormat(g, 2, 24, 0, f);
-    ComputeLayout(g, 0, f);
-    return g;
-}
-
 // The idle picture as the program builds it: its own logo, stretched in
 // HALFTONE mode to the image, framed by one grey and one silver ring.
 std::vector<COLORREF> ExpectedIdlePicture(const LensGeometry& g) {
@@ -59,18 +51,13 @@ protected:
     void SetUp() override {
         ASSERT_FALSE(VellixPath().empty()) << "run with --vellix=PATH";
         ASSERT_TRUE(StartVellix(run)) << "Vellix did not start";
-        g = DefaultGeometry();
+        g = GeometryFor(2, 24, 0);
     }
     void TearDown() override {
         ClosePattern(pattern);
         KillVellix(run);
     }
 
-    RECT ImageRect() const {
-        const POINT o = ClientOrigin(run.lens);
-        return {o.x + g.ImageLeft, o.y + g.ImageTop, o.x + g.ImageLeft + g.ImageWidth,
-                o.y + g.ImageTop + g.ImageHeight};
-    }
 
     VellixRun run;
     PatternWindow pattern;
@@ -82,7 +69,7 @@ TEST_F(Pictures, TheInactiveLensShowsTheLogoInItsBevel) {
     ASSERT_TRUE(ShowLens(run));
     int worst = 0;
     const bool same = WaitFor([&] {
-        const std::vector<COLORREF> shown = ReadScreen(ImageRect());
+        const std::vector<COLORREF> shown = ReadScreen(LensImageRect(run, g));
         worst = 0;
         for (size_t i = 0; i < shown.size(); ++i)
             worst = std::max(worst, ChannelDistance(shown[i], want[i]));
@@ -106,7 +93,7 @@ TEST_F(Pictures, PointerLeftOfTheLensMagnifiesItsScaledPictureNotTheLiveLens) {
     SendKey(run.overlay, VK_SPACE);
     const int z = g.Zoom;
     const int edge = (g.SourceColumns / 2 + 20) * z;
-    const RECT image = ImageRect();
+    const RECT image = LensImageRect(run, g);
     const int row = image.top + g.ImageHeight / 2;
     auto at = [&](int column) { return ScreenPixel(image.left + column, row); };
     auto alike = [](COLORREF a, COLORREF b) { return ChannelDistance(a, b) <= 1; };

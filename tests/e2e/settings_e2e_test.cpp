@@ -13,18 +13,6 @@ const char DefaultProfile[] =
     "Configuration=0;\r\nMagnify Factor=2;\r\nWindow Format=24;\r\nPixel Format=1;\r\n"
     "Base=1;\r\nDynamic=0;\r\nSound=1;";
 
-COLORREF PatternColour(int x, int y) {
-    return RGB((x * 7 + y) & 0xFF, (y * 13 + x * 3) & 0xFF, ((x + y) * 5) & 0xFF);
-}
-
-LensGeometry GeometryFor(int factor, int format, int pro) {
-    LensGeometry g{};
-    const SystemFacts f = ReadSystemFacts();
-    ComputeFormat(g, factor, format, pro, f);
-    ComputeLayout(g, pro, f);
-    return g;
-}
-
 std::string Profile(int mode, int factor, int format, int pixel, int base, int dynamic,
                     int sound) {
     return "Configuration=" + std::to_string(mode) + ";\r\nMagnify Factor=" +
@@ -37,26 +25,6 @@ bool HasWindowSize(const VellixRun& run, const LensGeometry& g) {
     const RECT r = WindowRectOf(run.lens);
     return r.left == g.HomeX && r.top == g.HomeY && r.right - r.left == g.WindowWidth &&
            r.bottom - r.top == g.WindowHeight;
-}
-
-// Whether the lens shows the screen around (px, py) magnified pixel for pixel.
-bool ShowsMagnified(const VellixRun& run, const LensGeometry& g, int px, int py) {
-    const int left = px - g.SourceColumns / 2;
-    const int top = py - g.SourceRows / 2;
-    const std::vector<COLORREF> area =
-        ReadScreen(RECT{left, top, left + g.SourceColumns, top + g.SourceRows});
-    const POINT o = ClientOrigin(run.lens);
-    const std::vector<COLORREF> shown =
-        ReadScreen(RECT{o.x + g.ImageLeft, o.y + g.ImageTop, o.x + g.ImageLeft + g.ImageWidth,
-                        o.y + g.ImageTop + g.ImageHeight});
-    for (int j = 0; j < g.ImageHeight; ++j)
-        for (int i = 0; i < g.ImageWidth; ++i) {
-            const COLORREF want =
-                area[static_cast<size_t>(j / g.Zoom) * g.SourceColumns + i / g.Zoom];
-            if (ChannelDistance(shown[static_cast<size_t>(j) * g.ImageWidth + i], want) > 1)
-                return false;
-        }
-    return true;
 }
 
 bool NoTemporaryFiles(const std::string& directory) {
@@ -175,9 +143,9 @@ TEST_F(Settings, HostileProfilesStartShowAndMagnify) {
         EXPECT_TRUE(WaitFor([&] { return HasWindowSize(run, g); }));
         MovePointer(run, 300, 280);
         SendKey(run.overlay, VK_SPACE);
-        EXPECT_TRUE(WaitFor([&] { return ShowsMagnified(run, g, 300, 280); }));
+        EXPECT_TRUE(WaitMagnified(run, g, 300, 280));
         MovePointer(run, 330, 300);
-        EXPECT_TRUE(WaitFor([&] { return ShowsMagnified(run, g, 330, 300); }));
+        EXPECT_TRUE(WaitMagnified(run, g, 330, 300));
         SendKey(run.overlay, VK_ESCAPE);
         EXPECT_TRUE(IsRunning(run));
         EXPECT_EQ(CloseVellix(run), 0u);

@@ -9,54 +9,9 @@ namespace {
 constexpr COLORREF Grey = 0x00808080;
 constexpr COLORREF Silver = 0x00C0C0C0;
 
-// Every pixel different from its neighbours, so a shifted copy cannot pass.
-COLORREF PatternColour(int x, int y) {
-    return RGB((x * 7 + y) & 0xFF, (y * 13 + x * 3) & 0xFF, ((x + y) * 5) & 0xFF);
-}
-
-// The default layout on this display, as the program computes it.
-LensGeometry DefaultGeometry() {
-    LensGeometry g{};
-    const SystemFacts f = ReadSystemFacts();
-    ComputeFormat(g, 2, 24, 0, f);
-    ComputeLayout(g, 0, f);
-    return g;
-}
-
-RECT ImageRect(const VellixRun& run, const LensGeometry& g) {
-    const POINT o = ClientOrigin(run.lens);
-    return {o.x + g.ImageLeft, o.y + g.ImageTop, o.x + g.ImageLeft + g.ImageWidth,
-            o.y + g.ImageTop + g.ImageHeight};
-}
-
-// Whether the lens shows the screen around (px, py) magnified pixel for pixel.
-// expected holds the captured area as read from the screen.
-bool ShowsMagnified(const VellixRun& run, const LensGeometry& g,
-                    const std::vector<COLORREF>& expected, int* worst = nullptr) {
-    const std::vector<COLORREF> shown = ReadScreen(ImageRect(run, g));
-    int most = 0;
-    for (int j = 0; j < g.ImageHeight; ++j)
-        for (int i = 0; i < g.ImageWidth; ++i) {
-            const COLORREF want =
-                expected[static_cast<size_t>(j / g.Zoom) * g.SourceColumns + i / g.Zoom];
-            const int d = ChannelDistance(shown[static_cast<size_t>(j) * g.ImageWidth + i], want);
-            if (d > most)
-                most = d;
-        }
-    if (worst)
-        *worst = most;
-    return most <= 1;
-}
-
-RECT CapturedArea(const LensGeometry& g, int px, int py) {
-    const int left = px - g.SourceColumns / 2;
-    const int top = py - g.SourceRows / 2;
-    return {left, top, left + g.SourceColumns, top + g.SourceRows};
-}
-
 // The inactive lens: the idle picture with its grey and silver bevel.
 bool ShowsIdlePicture(const VellixRun& run, const LensGeometry& g) {
-    const RECT r = ImageRect(run, g);
+    const RECT r = LensImageRect(run, g);
     return ChannelDistance(ScreenPixel(r.left, r.top), Grey) <= 1 &&
            ChannelDistance(ScreenPixel(r.right - 1, r.bottom - 1), Grey) <= 1 &&
            ChannelDistance(ScreenPixel(r.left + 1, r.top + 1), Silver) <= 1;
@@ -67,7 +22,7 @@ protected:
     void SetUp() override {
         ASSERT_FALSE(VellixPath().empty()) << "run with --vellix=PATH";
         ASSERT_TRUE(StartVellix(run)) << "Vellix did not start";
-        geometry = DefaultGeometry();
+        geometry = GeometryFor(2, 24, 0);
     }
     void TearDown() override {
         ClosePattern(pattern);
@@ -84,24 +39,9 @@ protected:
         SendKey(run.overlay, VK_SPACE);
     }
 
-    // Waits until the lens shows what condition wants with the pointer at
-    // (px, py). A user's pointer keeps sending moves; so does this wait, in
-    // case the display moved the pointer before the lens read its position.
-    bool WaitWithPointerAt(int px, int py, const std::function<bool()>& condition) {
-        return WaitFor([&] {
-            if (condition())
-                return true;
-            MovePointer(run, px, py);
-            return false;
-        });
-    }
-
     bool WaitMagnified(int px, int py) {
         int worst = 0;
-        const bool ok = WaitWithPointerAt(px, py, [&] {
-            const std::vector<COLORREF> area = ReadScreen(CapturedArea(geometry, px, py));
-            return ShowsMagnified(run, geometry, area, &worst);
-        });
+        const bool ok = ::WaitMagnified(run, geometry, px, py, &worst);
         if (!ok)
             ADD_FAILURE() << "largest channel difference " << worst;
         return ok;
@@ -205,17 +145,17 @@ TEST_F(Spine, OffscreenPartsAreGrey) {
     // Left band (hc - 1 columns) and top band (hr - 1 rows) are grey; the band
     // stops one captured column short of the screen's edge.
     auto shown = [&](int x, int y) {
-        const RECT r = ImageRect(run, g);
+        const RECT r = LensImageRect(run, g);
         return ScreenPixel(r.left + x, r.top + y);
     };
-    ASSERT_TRUE(WaitWithPointerAt(0, 0, [&] {
+    ASSERT_TRUE(WaitWithPointerAt(run, 0, 0, [&] {
         return ChannelDistance(shown(0, g.ImageHeight - 1), Grey) <= 1 &&
                ChannelDistance(shown((hc - 1) * z - 1, g.ImageHeight - 1), Grey) <= 1 &&
                ChannelDistance(shown(g.ImageWidth - 1, (hr - 1) * z - 1), Grey) <= 1;
     }));
     // Beyond the bands the screen itself shows, magnified: the pixel at (0, 0)
     // sits at column hc, row hr of the captured area.
-    EXPECT_TRUE(WaitWithPointerAt(0, 0, [&] {
+    EXPECT_TRUE(WaitWithPointerAt(run, 0, 0, [&] {
         const COLORREF corner = ScreenPixel(0, 0);
         return ChannelDistance(shown(hc * z, hr * z), corner) <= 1 &&
                ChannelDistance(shown(hc * z + z - 1, hr * z + z - 1), corner) <= 1;
@@ -223,7 +163,7 @@ TEST_F(Spine, OffscreenPartsAreGrey) {
 
     // The far corner: right and bottom bands.
     MovePointer(run, g.ScreenWidth - 1, g.ScreenHeight - 1);
-    EXPECT_TRUE(WaitWithPointerAt(g.ScreenWidth - 1, g.ScreenHeight - 1, [&] {
+    EXPECT_TRUE(WaitWithPointerAt(run, g.ScreenWidth - 1, g.ScreenHeight - 1, [&] {
         return ChannelDistance(shown(g.ImageWidth - 1, 0), Grey) <= 1 &&
                ChannelDistance(shown(0, g.ImageHeight - 1), Grey) <= 1;
     }));
@@ -269,8 +209,7 @@ TEST_F(Spine, DynamicRefreshFollowsThePointerOnItsTimer) {
     int worst = 0;
     EXPECT_TRUE(WaitFor([&] {
         SetCursorPos(420, 350);
-        return ShowsMagnified(run, geometry, ReadScreen(CapturedArea(geometry, 420, 350)),
-                              &worst);
+        return ShowsMagnified(run, geometry, 420, 350, &worst);
     })) << "largest channel difference " << worst;
     // Inactive again: the idle picture stays whatever the pointer does.
     SendKey(run.overlay, VK_SPACE);
