@@ -13,7 +13,7 @@ vellix_install() {
     # 64-bit Wine only: the machines we build on cannot execute 32-bit Linux
     # programs, so wine32 cannot run here and the tests run the 64-bit build.
     local wanted=(cmake make python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb
-                  xcompmgr x11-utils clang-14 libclang-rt-14-dev "$@")
+                  xcompmgr fonts-wine googletest clang-14 libclang-rt-14-dev "$@")
     local missing=() pkg
     for pkg in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
