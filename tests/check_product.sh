@@ -1,9 +1,10 @@
 #!/bin/sh
-# Checks the shipped Vellix.exe: PE32 for i386, GUI, and only Windows DLLs.
+# Checks the shipped Vellix.exe: PE32 for i386, a GUI program, importing only Windows DLLs.
 exe=$1
 [ -f "$exe" ] || { echo "missing: $exe"; exit 1; }
 head=$(i686-w64-mingw32-objdump -f "$exe") || exit 1
 echo "$head" | grep -q "file format pei-i386" || { echo "not PE32 i386: $head"; exit 1; }
+i686-w64-mingw32-objdump -p "$exe" | grep -q "Subsystem.*(Windows GUI)" || { echo "not a GUI program"; exit 1; }
 dlls=$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
 echo "imports:" $dlls
 for dll in $dlls; do
