@@ -21,6 +21,9 @@ extern int Initialised;
 // The whole program: start-up, message loop, shutdown. Returns the exit code.
 int RunVellix(HINSTANCE module);
 
+// Registers the classes and makes both windows and LensDC. A failure that
+// ends start-up has been reported with its warning when this returns false.
+bool CreateLensWindows();
 void DestroyLensWindows();
 void ShowOrHideLens();
 void HideLens();

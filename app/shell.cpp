@@ -236,21 +236,8 @@ int RunVellix(HINSTANCE module) {
     if (GetLastError() == ERROR_ALREADY_EXISTS)
         return 0;
 
-    if (!RegisterLensClass()) {
-        WarnAndFail("Window Registration Failed!", "Error!1");
+    if (!CreateLensWindows())
         return 0;
-    }
-    LensWindow = CreateWindowExA(WS_EX_CLIENTEDGE | WS_EX_TOOLWINDOW, LENS_CLASS_NAME,
-                                 LENS_WINDOW_TITLE, WS_POPUP, 375, 179, 210, 330, nullptr,
-                                 nullptr, ProgramModule, nullptr);
-    // Reported at once: nothing after this point can work without the window.
-    if (!LensWindow) {
-        WarnAndFail("Window Creation Failed!", "Error!");
-        return 0;
-    }
-    LensDC = GetDC(LensWindow);
-    CreateInputOverlay();
-    SetBkMode(LensDC, TRANSPARENT);
 
     InitSettings();
     CreateDrawingResources();
@@ -261,6 +248,25 @@ int RunVellix(HINSTANCE module) {
     AddTrayIcon();
     SyncMenuChecks();
     return RunMessageLoop();
+}
+
+bool CreateLensWindows() {
+    if (!RegisterLensClass()) {
+        WarnAndFail("Window Registration Failed!", "Error!1");
+        return false;
+    }
+    LensWindow = CreateWindowExA(WS_EX_CLIENTEDGE | WS_EX_TOOLWINDOW, LENS_CLASS_NAME,
+                                 LENS_WINDOW_TITLE, WS_POPUP, 375, 179, 210, 330, nullptr,
+                                 nullptr, ProgramModule, nullptr);
+    // Reported at once: nothing after this point can work without the window.
+    if (!LensWindow) {
+        WarnAndFail("Window Creation Failed!", "Error!");
+        return false;
+    }
+    LensDC = GetDC(LensWindow);
+    CreateInputOverlay();
+    SetBkMode(LensDC, TRANSPARENT);
+    return true;
 }
 
 void DestroyLensWindows() {

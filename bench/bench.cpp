@@ -43,6 +43,26 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// Median time of runs calls of step, each flushed so its drawing is done.
+template <typename Step>
+double MedianTime(int runs, const Step& step) {
+    std::vector<double> t;
+    for (int i = 0; i < runs; ++i) {
+        const double start = Now();
+        step();
+        GdiFlush();
+        t.push_back(Now() - start);
+    }
+    return Median(t);
+}
+
+// The floor's own screen read: the captured area stretched into memory.
+void CaptureInto(HDC memory, int px, int py) {
+    const LensGeometry& g = Geometry;
+    StretchBlt(memory, 0, 0, g.ImageWidth, g.ImageHeight, ScreenDC, px - g.SourceColumns / 2,
+               py - g.SourceRows / 2, g.SourceColumns, g.SourceRows, SRCCOPY);
+}
+
 void Pump() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
@@ -56,41 +76,10 @@ double PeakMegabytes() {
     return static_cast<double>(pmc.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
-LRESULT CALLBACK LensProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT) {
-        PAINTSTRUCT ps{};
-        BeginPaint(window, &ps);
-        PaintLens();
-        EndPaint(window, &ps);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// The program's two windows and its start-up, without the tray and the loop.
+// The program's own windows and start-up, without the tray and the loop.
 void StartLikeVellix() {
     ProgramModule = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_OWNDC | CS_DBLCLKS;
-    wc.lpfnWndProc = LensProc;
-    wc.hInstance = ProgramModule;
-    wc.hbrBackground = CreateSolidBrush(LensBackgroundColour);
-    wc.lpszClassName = "VellixBenchLens";
-    RegisterClassExA(&wc);
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hbrBackground = nullptr;
-    wc.lpszClassName = "VellixBenchOverlay";
-    RegisterClassExA(&wc);
-    LensWindow = CreateWindowExA(WS_EX_CLIENTEDGE | WS_EX_TOOLWINDOW, "VellixBenchLens", "T3",
-                                 WS_POPUP, 375, 179, 210, 330, nullptr, nullptr, ProgramModule,
-                                 nullptr);
-    LensDC = GetDC(LensWindow);
-    InputOverlay = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_LAYERED, "VellixBenchOverlay", "T3",
-                                   WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, ProgramModule,
-                                   nullptr);
-    SetLayeredWindowAttributes(InputOverlay, 0, 1, LWA_ALPHA);
-    SetBkMode(LensDC, TRANSPARENT);
+    CreateLensWindows();
     InitSettings();
     CreateDrawingResources();
 }
@@ -107,17 +96,12 @@ void ChooseLayout(int mode, int factor, int format) {
 // The show's own drawing: the new zoom bitmap, the idle picture and the
 // first paint. The rest of a show is placing and mapping the two windows.
 double TimeShowDrawing() {
-    std::vector<double> t;
-    for (int i = 0; i < Shows; ++i) {
-        const double start = Now();
+    return MedianTime(Shows, [] {
         ReplaceSurfaceBitmap(ZoomSurface, Geometry.ImageWidth, Geometry.ImageHeight);
         BuildIdlePicture();
         InvalidateRect(LensWindow, nullptr, FALSE);
         UpdateWindow(LensWindow);
-        GdiFlush();
-        t.push_back(Now() - start);
-    }
-    return Median(t);
+    });
 }
 
 double TimeShow() {
@@ -129,14 +113,7 @@ double TimeShow() {
 }
 
 double TimeRefreshes() {
-    std::vector<double> t;
-    for (int i = 0; i < Refreshes; ++i) {
-        const double start = Now();
-        RefreshLens();
-        GdiFlush();
-        t.push_back(Now() - start);
-    }
-    return Median(t);
+    return MedianTime(Refreshes, [] { RefreshLens(); });
 }
 
 // A masked copy composed in memory instead of MaskBlt to the window: the
@@ -156,18 +133,13 @@ double TimeComposedMaskedCopy(int px, int py) {
     HBITMAP kept = CreateCompatibleBitmap(LensDC, g.ImageWidth, g.ImageHeight);
     HGDIOBJ oldKept = SelectObject(keptDC, kept);
     PatBlt(keptDC, 0, 0, g.ImageWidth, g.ImageHeight, BLACKNESS);
-    std::vector<double> t;
-    for (int i = 0; i < Refreshes; ++i) {
-        const double start = Now();
-        StretchBlt(memory, 0, 0, g.ImageWidth, g.ImageHeight, ScreenDC, px - g.SourceColumns / 2,
-                   py - g.SourceRows / 2, g.SourceColumns, g.SourceRows, SRCCOPY);
+    const double median = MedianTime(Refreshes, [&] {
+        CaptureInto(memory, px, py);
         BitBlt(memory, 0, 0, g.ImageWidth, g.ImageHeight, maskDC, 0, 0, SRCAND);
         BitBlt(memory, 0, 0, g.ImageWidth, g.ImageHeight, keptDC, 0, 0, SRCPAINT);
         BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, memory, 0, 0,
                SRCCOPY);
-        GdiFlush();
-        t.push_back(Now() - start);
-    }
+    });
     SelectObject(keptDC, oldKept);
     DeleteObject(kept);
     DeleteDC(keptDC);
@@ -177,19 +149,13 @@ double TimeComposedMaskedCopy(int px, int py) {
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    return Median(t);
+    return median;
 }
 
 // RefreshLens reads the pointer first; under Wine that asks the X server.
 double TimeCursorReads() {
-    std::vector<double> t;
     POINT p;
-    for (int i = 0; i < Refreshes; ++i) {
-        const double start = Now();
-        GetCursorPos(&p);
-        t.push_back(Now() - start);
-    }
-    return Median(t);
+    return MedianTime(Refreshes, [&] { GetCursorPos(&p); });
 }
 
 double TimeFloor(int px, int py) {
@@ -197,20 +163,15 @@ double TimeFloor(int px, int py) {
     HDC memory = CreateCompatibleDC(LensDC);
     HBITMAP bitmap = CreateCompatibleBitmap(LensDC, g.ImageWidth, g.ImageHeight);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    std::vector<double> t;
-    for (int i = 0; i < Refreshes; ++i) {
-        const double start = Now();
-        StretchBlt(memory, 0, 0, g.ImageWidth, g.ImageHeight, ScreenDC, px - g.SourceColumns / 2,
-                   py - g.SourceRows / 2, g.SourceColumns, g.SourceRows, SRCCOPY);
+    const double median = MedianTime(Refreshes, [&] {
+        CaptureInto(memory, px, py);
         BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, memory, 0, 0,
                SRCCOPY);
-        GdiFlush();
-        t.push_back(Now() - start);
-    }
+    });
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    return Median(t);
+    return median;
 }
 
 // One layout, in this process.
