@@ -8,6 +8,7 @@
 #include "avoidance/avoidance.h"
 #include "driver.h"
 #include "geometry/geometry.h"
+#include "version.h"
 
 namespace {
 
@@ -19,6 +20,20 @@ bool AtPlace(const VellixRun& run, int x, int y, const LensGeometry& g) {
     const RECT r = WindowRectOf(run.lens);
     return r.left == x && r.top == y && r.right - r.left == g.WindowWidth &&
            r.bottom - r.top == g.WindowHeight;
+}
+
+// A text of a program's version information, in US English and Unicode.
+std::string VersionText(const std::string& program, const char* name) {
+    std::string data(GetFileVersionInfoSizeA(program.c_str(), nullptr), '\0');
+    if (data.empty() || !GetFileVersionInfoA(program.c_str(), 0, static_cast<DWORD>(data.size()),
+                                             data.data()))
+        return "";
+    const std::string key = std::string("\\StringFileInfo\\040904B0\\") + name;
+    char* text = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(data.data(), key.c_str(), reinterpret_cast<void**>(&text), &length))
+        return "";
+    return text;
 }
 
 class Menu : public ::testing::Test {
@@ -168,6 +183,8 @@ TEST_F(Menu, AboutStartsAnotherAboutProgramEachTimeAndNothingWithoutIt) {
     std::string about = VellixPath();
     about = about.substr(0, about.find_last_of("/\\") + 1) + "About Box.exe";
     ASSERT_TRUE(CopyFileA(about.c_str(), File("About Box.exe").c_str(), FALSE)) << about;
+    EXPECT_EQ(VersionText(File("About Box.exe"), "ProductName"), "Vellix");
+    EXPECT_EQ(VersionText(File("About Box.exe"), "FileVersion"), VELLIX_VERSION_STRING);
     SendCommand(run, 15);
     SendCommand(run, 15);
     SendCommand(run, 15);
