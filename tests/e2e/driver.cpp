@@ -443,49 +443,38 @@ bool FirstTrayIconPoint(POINT* at) {
 
 namespace {
 
-struct MenuSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindMenuWindow(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<MenuSearch*>(param);
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof(name));
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == search->pid && strcmp(name, "#32768") == 0 && IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-struct TitleSearch {
-    const char* title;
-    std::vector<HWND>* found;
-};
-
-BOOL CALLBACK FindTitled(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<TitleSearch*>(param);
-    char title[128] = {};
-    GetWindowTextA(window, title, sizeof(title));
-    if (IsWindowVisible(window) && strcmp(title, search->title) == 0)
-        search->found->push_back(window);
-    return TRUE;
+// Visible top-level windows that pass the test.
+std::vector<HWND> VisibleWindows(const std::function<bool(HWND)>& test) {
+    struct Search {
+        const std::function<bool(HWND)>* test;
+        std::vector<HWND> found;
+    } search{&test, {}};
+    EnumWindows([](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (IsWindowVisible(window) && (*s->test)(window))
+            s->found.push_back(window);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 }  // namespace
 
 HWND OpenMenuOf(const VellixRun& run) {
-    MenuSearch search{run.process.dwProcessId, nullptr};
-    EnumWindows(FindMenuWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const std::vector<HWND> menus = VisibleWindows([&](HWND window) {
+        char name[16] = {};
+        GetClassNameA(window, name, sizeof(name));
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        return pid == run.process.dwProcessId && strcmp(name, "#32768") == 0;
+    });
+    return menus.empty() ? nullptr : menus[0];
 }
 
 std::vector<HWND> WindowsTitled(const char* title) {
-    std::vector<HWND> found;
-    TitleSearch search{title, &found};
-    EnumWindows(FindTitled, reinterpret_cast<LPARAM>(&search));
-    return found;
+    return VisibleWindows([&](HWND window) {
+        char text[128] = {};
+        GetWindowTextA(window, text, sizeof(text));
+        return strcmp(text, title) == 0;
+    });
 }

@@ -209,11 +209,6 @@ TEST_F(Menu, TheLensStepsAsideFromThePointerAndComesBackPastTheReturnLines) {
     const int asideX = g.HomeX - g.WindowWidth - gx;
     EXPECT_TRUE(WaitWithPointerAt(run, g.HomeX + 20, g.HomeY + 20,
                                   [&] { return AtPlace(run, asideX, g.HomeY, g); }));
-    // Between home and the return line it stays aside.
-    MovePointer(run, g.HomeX - gx + 1, g.HomeY + 20);
-    Sleep(300);
-    MovePointer(run, g.HomeX - gx + 1, g.HomeY + 20);
-    EXPECT_TRUE(AtPlace(run, asideX, g.HomeY, g));
     EXPECT_TRUE(WaitWithPointerAt(run, g.HomeX - gx - 2, g.HomeY + 20,
                                   [&] { return AtPlace(run, g.HomeX, g.HomeY, g); }));
 

@@ -14,36 +14,30 @@
 
 namespace {
 
-struct LinkProperties {
-    bool loaded = false;
-    std::string target, directory;
-};
-
-LinkProperties ReadLink(const char* path) {
-    LinkProperties out;
+// Target and working directory of a link file, as the shell reads them.
+bool ReadLink(const char* path, std::string* target, std::string* directory) {
     wchar_t wide[MAX_PATH] = {};
     MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH);
     CoInitialize(nullptr);
+    bool loaded = false;
     IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void**>(&link)))) {
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            if (SUCCEEDED(file->Load(wide, STGM_READ))) {
-                char text[MAX_PATH] = {};
-                link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-                out.target = text;
-                text[0] = '\0';
-                link->GetWorkingDirectory(text, MAX_PATH);
-                out.directory = text;
-                out.loaded = true;
-            }
-            file->Release();
-        }
-        link->Release();
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        char text[2][MAX_PATH] = {};
+        loaded = SUCCEEDED(file->Load(wide, STGM_READ)) &&
+                 SUCCEEDED(link->GetPath(text[0], MAX_PATH, nullptr, SLGP_RAWPATH)) &&
+                 SUCCEEDED(link->GetWorkingDirectory(text[1], MAX_PATH));
+        *target = text[0];
+        *directory = text[1];
     }
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
     CoUninitialize();
-    return out;
+    return loaded;
 }
 
 bool SamePath(const std::string& a, const std::string& b) {
@@ -85,10 +79,10 @@ TEST_F(Shortcut, TheMenuFlagWritesAShortcutToThisProgramAndRemovesIt) {
     ApplyStartupShortcut();
     TestStartupShortcut();
     EXPECT_EQ(LensSettings.StartupShortcut, 1);
-    const LinkProperties link = ReadLink(path);
-    ASSERT_TRUE(link.loaded);
-    EXPECT_TRUE(SamePath(link.target, self)) << link.target << " vs " << self;
-    EXPECT_TRUE(SamePath(link.directory, StartDirectory)) << link.directory;
+    std::string target, directory;
+    ASSERT_TRUE(ReadLink(path, &target, &directory));
+    EXPECT_TRUE(SamePath(target, self)) << target << " vs " << self;
+    EXPECT_TRUE(SamePath(directory, StartDirectory)) << directory;
 
     LensSettings.StartupShortcut = 0;
     ApplyStartupShortcut();
