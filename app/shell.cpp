@@ -107,9 +107,11 @@ void OnTrayCallback(LPARAM event) {
     }
 }
 
-// The version can only be set on an icon that exists.
+// The version can only be set on an icon that exists. An add refused because
+// the icon is still there (a "TaskbarCreated" from a shell that kept its
+// icons) counts as done.
 bool AddTrayIconOnce() {
-    if (!Shell_NotifyIconA(NIM_ADD, &TrayIcon))
+    if (!Shell_NotifyIconA(NIM_ADD, &TrayIcon) && !Shell_NotifyIconA(NIM_MODIFY, &TrayIcon))
         return false;
     Shell_NotifyIconA(NIM_SETVERSION, &TrayIcon);
     return true;
