@@ -59,6 +59,9 @@ void TestStartupShortcut() {
 }
 
 void CreateStartupShortcut() {
+    // A new user profile may not have the folder yet.
+    char folder[MAX_PATH] = {};
+    SHGetSpecialFolderPathA(LensWindow, folder, CSIDL_STARTUP, TRUE);
     char path[PathCapacity];
     if (!StartupShortcutPath(path, PathCapacity))
         return;

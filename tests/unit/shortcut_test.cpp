@@ -55,9 +55,6 @@ protected:
         GetCurrentDirectoryA(MAX_PATH, previous);
         ASSERT_TRUE(SetCurrentDirectoryA(temp));
         GetCurrentDirectoryA(PathCapacity, StartDirectory);
-        // The folder need not exist in a fresh profile.
-        std::string folder(path);
-        SHCreateDirectoryExA(nullptr, folder.substr(0, folder.rfind('\\')).c_str(), nullptr);
     }
     void TearDown() override {
         DeleteFileA(path);
