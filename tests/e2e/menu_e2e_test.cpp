@@ -1,6 +1,10 @@
 // The tray menu from the outside: real clicks on the tray icon, command
 // sequences and what they leave in the files, the about program, the end of
 // a session, a profile held by another program, and the lens stepping aside.
+#include <windows.h>
+
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,9 +16,6 @@
 
 namespace {
 
-const char DefaultProfile[] =
-    "Configuration=0;\r\nMagnify Factor=2;\r\nWindow Format=24;\r\nPixel Format=1;\r\n"
-    "Base=1;\r\nDynamic=0;\r\nSound=1;";
 
 bool AtPlace(const VellixRun& run, int x, int y, const LensGeometry& g) {
     const RECT r = WindowRectOf(run.lens);
@@ -154,6 +155,24 @@ TEST_F(Menu, TheEndOfASessionSavesWhatTheMenuChangedOnce) {
     EXPECT_EQ(CloseVellix(run), 0u);
     EXPECT_FALSE(Exists("Vellix.ini"));
     EXPECT_FALSE(Exists("Profile_A.ini"));
+}
+
+TEST_F(Menu, TheTrayIconComesBackWhenTheShellStartsAgain) {
+    ASSERT_TRUE(StartVellix(run, directory));
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    // Said while the icon is still there, it changes nothing.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(run.lens, taskbarCreated, 0, 0, SMTO_NORMAL, 10000, &result);
+    EXPECT_TRUE(TrayIconPresent(run.lens, 555));
+    // A new shell knows no icons: the program adds its own again.
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = sizeof(icon);
+    icon.hWnd = run.lens;
+    icon.uID = 555;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &icon));
+    ASSERT_FALSE(TrayIconPresent(run.lens, 555));
+    PostMessageA(run.lens, taskbarCreated, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return TrayIconPresent(run.lens, 555); }));
 }
 
 TEST_F(Menu, AProfileHeldByAnotherProgramAtStartIsLeftIntactAtExit) {
