@@ -8,8 +8,19 @@
 
 namespace {
 
+HFONT NameFont;  // the program's name, larger and bold; deleted at the end
+
 void OnInitDialog(HWND dialog) {
     SetDlgItemTextA(dialog, IDC_VERSION, "Version " VELLIX_VERSION_STRING);
+    LOGFONTA font{};
+    const HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
+    if (!dialogFont || !GetObjectA(dialogFont, sizeof(font), &font))
+        return;
+    font.lfHeight = font.lfHeight * 3 / 2;
+    font.lfWeight = FW_BOLD;
+    NameFont = CreateFontIndirectA(&font);
+    if (NameFont)
+        SendDlgItemMessageA(dialog, IDC_NAME, WM_SETFONT, reinterpret_cast<WPARAM>(NameFont), FALSE);
 }
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -34,5 +45,7 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 // The command line is "a" when Vellix starts it; any other is accepted too.
 int WINAPI WinMain(HINSTANCE module, HINSTANCE, LPSTR, int) {
     DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutProc, 0);
+    if (NameFont)
+        DeleteObject(NameFont);
     return 0;
 }

@@ -4,6 +4,7 @@
 #define IDD_ABOUT 100
 #define IDC_LOGO 101
 #define IDC_VERSION 102
+#define IDC_NAME 103
 #define ABOUT_LOGO_NAME "aaa"
 
 #ifndef IDC_STATIC
