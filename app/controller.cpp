@@ -57,6 +57,9 @@ void HideLens() {
         KillTimer(LensWindow, DynamicTimer);
     ShowWindow(LensWindow, SW_HIDE);
     ShowWindow(InputOverlay, SW_HIDE);
+    // A pause still pending would end while hidden and leave the next show
+    // aside while it believes it is home.
+    StopDodgeTimers();
     MovedAside = 0;
     Dodged = 0;
     DodgeArmed = 1;

@@ -16,3 +16,8 @@ constexpr unsigned DynamicTimerMs = 10;
 constexpr unsigned DodgeAsideTimer = 5;
 constexpr unsigned DodgeHomeTimer = 6;
 
+// Adding the tray icon again while the shell is not ready (a program in the
+// Startup folder starts before it): every 2 s, for about a minute.
+constexpr unsigned TrayRetryTimer = 31;
+constexpr unsigned TrayRetryMs = 2000;
+constexpr int TrayRetryLimit = 30;

@@ -25,6 +25,8 @@ namespace {
 
 NOTIFYICONDATAA TrayIcon;
 UINT TaskbarCreatedMessage;
+int TrayRetriesLeft;
+int SettingsSaved;  // 1 once the settings are written for this run
 
 void WarnAndFail(const char* text, const char* caption) {
     MessageBoxA(nullptr, text, caption, MB_SYSTEMMODAL | MB_ICONWARNING);
@@ -74,8 +76,12 @@ void OnLensPaint(HWND window) {
     EndPaint(window, &ps);
 }
 
+void RetryTrayIcon();
+
 void OnTimer(WPARAM id) {
-    if (id == DodgeAsideTimer || id == DodgeHomeTimer) {
+    if (id == TrayRetryTimer) {
+        RetryTrayIcon();
+    } else if (id == DodgeAsideTimer || id == DodgeHomeTimer) {
         DodgeTimerFired(static_cast<unsigned>(id));
         SetActiveWindow(LensWindow);
         SetFocus(LensWindow);
@@ -101,14 +107,49 @@ void OnTrayCallback(LPARAM event) {
     }
 }
 
-void AddTrayIcon() {
+// The version can only be set on an icon that exists. An add refused because
+// the icon is still there (a "TaskbarCreated" from a shell that kept its
+// icons) counts as done.
+bool AddTrayIconOnce() {
+    if (!Shell_NotifyIconA(NIM_ADD, &TrayIcon) && !Shell_NotifyIconA(NIM_MODIFY, &TrayIcon))
+        return false;
     Shell_NotifyIconA(NIM_SETVERSION, &TrayIcon);
-    Shell_NotifyIconA(NIM_ADD, &TrayIcon);
+    return true;
+}
+
+// A shell that is still starting can refuse the icon; without it the program
+// could not be reached, so the add is tried again for a while.
+void AddTrayIcon() {
+    KillTimer(LensWindow, TrayRetryTimer);
+    if (AddTrayIconOnce())
+        return;
+    TrayRetriesLeft = TrayRetryLimit;
+    SetTimer(LensWindow, TrayRetryTimer, TrayRetryMs, nullptr);
+}
+
+void RetryTrayIcon() {
+    if (AddTrayIconOnce() || --TrayRetriesLeft <= 0)
+        KillTimer(LensWindow, TrayRetryTimer);
+}
+
+// At Exit, and at the end of a session, where Windows ends the program
+// without destroying its windows; never twice.
+void SaveSettingsOnce() {
+    if (SettingsSaved == 1)
+        return;
+    SettingsSaved = 1;
+    SaveProfileChoice();
+    SaveActiveProfile();
+}
+
+void OnEndSession(WPARAM ending) {
+    if (ending)
+        SaveSettingsOnce();
 }
 
 void OnLensDestroy() {
-    SaveProfileChoice();
-    SaveActiveProfile();
+    SaveSettingsOnce();
+    KillTimer(LensWindow, TrayRetryTimer);
     ReleaseDrawingResources();
     DestroyWindow(InputOverlay);
     UnregisterClassA(LENS_CLASS_NAME, ProgramModule);
@@ -134,6 +175,7 @@ LRESULT CALLBACK LensProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_LBUTTONUP: ToggleActive(); break;
     case WM_RBUTTONUP: HideLens(); break;
     case WM_EXITMENULOOP: OnExitMenuLoop(); break;
+    case WM_ENDSESSION: OnEndSession(wParam); break;
     case TrayCallbackMessage: OnTrayCallback(lParam); break;
     default:
         if (message == TaskbarCreatedMessage && message != 0)

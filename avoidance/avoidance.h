@@ -1,9 +1,30 @@
 // Lens avoidance: moves the lens out of the pointer's way and back.
+//
+// The decisions are pure (DecideDodge, LensPlace) and take the geometry as
+// input; CheckDodge, MoveLens and DodgeTimerFired apply them to the window.
 #pragma once
 
-extern int DodgeArmed;
-extern int Dodged;
-extern int MovedAside;
+#include "geometry/geometry.h"
+
+extern int DodgeArmed;  // 1 = tests allowed; 0 during the pause after a move
+extern int Dodged;      // 1 = the lens is (or is going) aside
+extern int MovedAside;  // 1 = the lens stands aside (set when the pause ends)
+
+enum DodgeMove { DodgeStay, DodgeAside, DodgeHome };
+
+// How far past home the pointer must go before the lens comes back.
+int ReturnMarginX(const LensGeometry& g);
+int ReturnMarginY(const LensGeometry& g);
+
+// What the pointer at (x, y) asks of a lens that is home (dodged 0) or aside (1).
+DodgeMove DecideDodge(const LensGeometry& g, int dodged, int x, int y);
+
+// Window position home (aside 0) or aside (1): sideways for the windowed
+// formats, upwards for a full-width Reading strip.
+LensPoint LensPlace(const LensGeometry& g, int windowFormat, int aside);
 
 void CheckDodge();
+void MoveLens(int aside);
 void DodgeTimerFired(unsigned timerId);
+// Stops both pauses; the lens is home again.
+void StopDodgeTimers();

@@ -14,6 +14,12 @@ constexpr char TemporarySuffix[] = ".tmp";
 
 char SettingsText[SettingsTextCapacity];
 
+// Files that exist but could not be read when they were loaded (held by a
+// backup or sync tool, say). Their values never reached us, so writing ours
+// over them would replace what the user saved with defaults: they are left alone.
+bool ChoiceUnread;
+bool ProfileUnread[6];  // by profile number 1..5
+
 bool FileExists(const char* name) {
     WIN32_FIND_DATAA found{};
     const HANDLE search = FindFirstFileA(name, &found);
@@ -58,11 +64,18 @@ bool MayReplace(const char* name) {
 
 }  // namespace
 
-char* ReadTextFile(const char* name) {
+char* ReadTextFile(const char* name, bool* unreadable) {
+    if (unreadable)
+        *unreadable = false;
     if (!FileExists(name))
         return nullptr;
-    const HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (unreadable)
+        *unreadable = true;
+    // Others may go on reading, writing or even replacing the file meanwhile:
+    // a tool that holds it open must not make us miss the user's settings.
+    const HANDLE file =
+        CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return nullptr;
     char* text = nullptr;
@@ -83,6 +96,8 @@ char* ReadTextFile(const char* name) {
         }
     }
     CloseHandle(file);
+    if (text && unreadable)
+        *unreadable = false;
     return text;
 }
 
@@ -111,7 +126,7 @@ bool WriteTextFile(const char* name, const char* text) {
 }
 
 void ReadProfileChoice() {
-    char* text = ReadTextFile(ChoiceFileName);
+    char* text = ReadTextFile(ChoiceFileName, &ChoiceUnread);
     if (text) {
         LensSettings.ActiveProfile =
             static_cast<int8_t>(ParseSettingValue(text, ProfileDefaults.DefaultActiveProfile,
@@ -123,13 +138,18 @@ void ReadProfileChoice() {
 }
 
 void SaveProfileChoice() {
+    if (ChoiceUnread)
+        return;
     ComposeProfileChoiceText(LensSettings.ActiveProfile, SettingsText, sizeof(SettingsText));
     WriteTextFile(ChoiceFileName, SettingsText);
 }
 
 void LoadActiveProfile() {
     const char* name = ProfileFileName(LensSettings.ActiveProfile);
-    char* text = name ? ReadTextFile(name) : nullptr;
+    bool unreadable = false;
+    char* text = name ? ReadTextFile(name, &unreadable) : nullptr;
+    if (name)
+        ProfileUnread[LensSettings.ActiveProfile] = unreadable;
     if (text) {
         ApplyProfileText(text);
         ReleaseText(text);
@@ -141,7 +161,7 @@ void LoadActiveProfile() {
 void SaveActiveProfile() {
     ComposeProfileText(LensSettings, SettingsText, sizeof(SettingsText));
     const char* name = ProfileFileName(LensSettings.ActiveProfile);
-    if (name)
+    if (name && !ProfileUnread[LensSettings.ActiveProfile])
         WriteTextFile(name, SettingsText);
 }
 

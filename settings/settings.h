@@ -70,8 +70,9 @@ void SaveActiveProfile();
 void SwitchProfile(int profile);
 
 // A whole file as a zero-terminated text (ends at an earlier zero byte, if
-// any), or nullptr if it is missing or unreadable. Free with ReleaseText.
-char* ReadTextFile(const char* name);
+// any), or nullptr if it is missing or unreadable; *unreadable tells the two
+// apart. Free with ReleaseText.
+char* ReadTextFile(const char* name, bool* unreadable = nullptr);
 void ReleaseText(char* text);
 // Replaces the file with the text's bytes (without the zero). The old file
 // stays as it was unless the whole new text was written; false then.
@@ -79,3 +80,12 @@ bool WriteTextFile(const char* name, const char* text);
 
 // Start-with-Windows: sets StartupShortcut to 1 if the shortcut exists.
 void TestStartupShortcut();
+// Makes the shortcut match StartupShortcut: written when 1, deleted when 0.
+void ApplyStartupShortcut();
+// Writes "Vellix.lnk" into the Startup folder (replacing one that exists),
+// pointing at the running program, working directory StartDirectory.
+void CreateStartupShortcut();
+void DeleteStartupShortcut();
+// The shortcut's full path; false if the Startup folder is unknown or the
+// path would not fit in capacity bytes.
+bool StartupShortcutPath(char* path, int capacity);

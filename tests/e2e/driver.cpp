@@ -395,3 +395,86 @@ bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py, 
 COLORREF PatternColour(int x, int y) {
     return RGB((x * 7 + y) & 0xFF, (y * 13 + x * 3) & 0xFF, ((x + y) * 5) & 0xFF);
 }
+
+// --- the tray menu and the programs it starts -------------------------------
+
+void SendCommand(const VellixRun& run, int id) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(run.lens, WM_COMMAND, static_cast<WPARAM>(id), 0, SMTO_NORMAL, 10000,
+                        &result);
+}
+
+void RealClick(int x, int y, bool rightButton) {
+    const int w = GetSystemMetrics(SM_CXSCREEN) - 1;
+    const int h = GetSystemMetrics(SM_CYSCREEN) - 1;
+    INPUT in[3] = {};
+    for (INPUT& i : in) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = w > 0 ? x * 65535 / w : 0;
+        i.mi.dy = h > 0 ? y * 65535 / h : 0;
+        i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
+    }
+    in[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
+    in[1].mi.dwFlags |= rightButton ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    in[2].mi.dwFlags |= rightButton ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    SendInput(1, &in[0], sizeof(INPUT));
+    WaitFor([&] {
+        POINT p{};
+        GetCursorPos(&p);
+        return p.x == x && p.y == y;
+    }, 2000);
+    SendInput(2, &in[1], sizeof(INPUT));
+}
+
+bool FirstTrayIconPoint(POINT* at) {
+    const HWND tray = FindWindowA(nullptr, "Wine System Tray");
+    if (!tray || !IsWindowVisible(tray))
+        return false;
+    RECT client{};
+    GetClientRect(tray, &client);
+    // Icons sit in a row from the left; the first one's middle is half an
+    // icon height in from the client area's lower left corner.
+    const int half = (client.bottom - client.top) / 2;
+    POINT p{client.left + half, client.bottom - half};
+    ClientToScreen(tray, &p);
+    *at = p;
+    return true;
+}
+
+namespace {
+
+// Visible top-level windows that pass the test.
+std::vector<HWND> VisibleWindows(const std::function<bool(HWND)>& test) {
+    struct Search {
+        const std::function<bool(HWND)>* test;
+        std::vector<HWND> found;
+    } search{&test, {}};
+    EnumWindows([](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (IsWindowVisible(window) && (*s->test)(window))
+            s->found.push_back(window);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+HWND OpenMenuOf(const VellixRun& run) {
+    const std::vector<HWND> menus = VisibleWindows([&](HWND window) {
+        char name[16] = {};
+        GetClassNameA(window, name, sizeof(name));
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        return pid == run.process.dwProcessId && strcmp(name, "#32768") == 0;
+    });
+    return menus.empty() ? nullptr : menus[0];
+}
+
+std::vector<HWND> WindowsTitled(const char* title) {
+    return VisibleWindows([&](HWND window) {
+        char text[128] = {};
+        GetWindowTextA(window, text, sizeof(text));
+        return strcmp(text, title) == 0;
+    });
+}

@@ -95,3 +95,16 @@ bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py,
 // A test picture in which every pixel differs from its neighbours, so that a
 // shifted copy cannot pass for the right one.
 COLORREF PatternColour(int x, int y);
+
+// --- the tray menu and the programs it starts -------------------------------
+
+// A menu command as the tray menu sends it; returns once it has been handled.
+void SendCommand(const VellixRun& run, int id);
+// A real click of the mouse at a screen point, through the system's input queue.
+void RealClick(int x, int y, bool rightButton);
+// Screen point of the first icon in Wine's own tray window; false without one.
+bool FirstTrayIconPoint(POINT* at);
+// The popup menu the program has open, or nullptr.
+HWND OpenMenuOf(const VellixRun& run);
+// Visible top-level windows with this title, of any process.
+std::vector<HWND> WindowsTitled(const char* title);

@@ -263,4 +263,35 @@ TEST_F(ProfileFiles, AFailedReplaceKeepsTheOldFile) {
     EXPECT_NE(Slurp("Profile_A.ini").find("Magnify Factor=4;"), std::string::npos);
 }
 
+TEST_F(ProfileFiles, AFileHeldByAnotherProgramIsReadOrLeftAlone) {
+    Put("Vellix.ini", "Active profile=1;");
+    Put("Profile_A.ini", ProProfile);
+    // A tool that writes the file and lets others share it: we still read it.
+    HANDLE held = CreateFileA("Profile_A.ini", GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Start();
+    CloseHandle(held);
+    EXPECT_EQ(LensSettings.MagnifyFactor, 7);
+
+    // One that shares nothing: the defaults stand in, and the user's file is
+    // not replaced by them later, neither at exit nor when switching away.
+    held = CreateFileA("Profile_A.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Start();
+    CloseHandle(held);
+    EXPECT_EQ(LensSettings.MagnifyFactor, 2);
+    Exit();
+    SwitchProfile(2);
+    EXPECT_EQ(Slurp("Profile_A.ini"), ProProfile);
+    // Read again once it is free, it is the user's file as before.
+    SwitchProfile(1);
+    EXPECT_EQ(LensSettings.MagnifyFactor, 7);
+    LensSettings.MagnifyFactor = 4;
+    Exit();
+    EXPECT_NE(Slurp("Profile_A.ini").find("Magnify Factor=4;"), std::string::npos);
+}
+
 }  // namespace
