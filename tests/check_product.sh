@@ -13,3 +13,12 @@ for dll in $dlls; do
     *) echo "not a Windows system DLL: $dll"; exit 1 ;;
   esac
 done
+# Its version, from the one place the build sets it, and its manifest.
+version=$2
+resources=$(i686-w64-mingw32-windres -i "$exe" -O rc) || { echo "no resources"; exit 1; }
+echo "$resources" | grep -q "VALUE \"ProductVersion\", \"$version\"" ||
+    { echo "no ProductVersion $version"; exit 1; }
+echo "$resources" | grep -q "VALUE \"FileVersion\", \"$version\"" || { echo "no FileVersion $version"; exit 1; }
+echo "$resources" | grep -q 'requestedExecutionLevel level=""asInvoker""' ||
+    { echo "manifest without asInvoker"; exit 1; }
+echo "version $version, manifest asInvoker"
