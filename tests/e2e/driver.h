@@ -95,3 +95,12 @@ bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py,
 // A test picture in which every pixel differs from its neighbours, so that a
 // shifted copy cannot pass for the right one.
 COLORREF PatternColour(int x, int y);
+
+// --- the single instance -----------------------------------------------------
+
+// Whether no program holds the single-instance mutex.
+bool NoInstanceRunning();
+// A program left running (by a failed test, say) keeps the mutex and every
+// later start would end at once: closes it, or ends it, and waits until the
+// mutex is free. StartVellix does this first.
+bool StopLeftInstance();
