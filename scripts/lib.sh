@@ -150,6 +150,8 @@ vellix_wine_env() {
 
 vellix_start_wine() {
     vellix_wine_env
+    # Wine makes the prefix folder but not the folders above it.
+    mkdir -p "$VELLIX_BUILD"
     # A prefix made before 32-bit Wine was installed cannot run 32-bit
     # programs; it is private, so make it again.
     if [ -f "$WINEPREFIX/system.reg" ] && [ -x /usr/lib/wine/wine ] &&
