@@ -104,13 +104,13 @@ vellix_free_display() {
 # black. A server that dies at start (another one took the number meanwhile,
 # a missing library) is noticed at once and the next number tried.
 vellix_start_display() {
-    local n=90 attempt pid i log
+    local n=90 pid log
     log=$(mktemp)
-    for attempt in 1 2 3 4 5; do
+    for _ in 1 2 3 4 5; do
         n=$(vellix_free_display $((n + 1))) || { vellix_log "no free display number"; return 1; }
         Xvfb ":$n" -screen 0 "${VELLIX_SCREEN:-1280x1024x24}" -nolisten tcp >"$log" 2>&1 &
         pid=$!
-        for i in $(seq 1 100); do
+        for _ in $(seq 1 100); do
             [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$pid" 2>/dev/null && break
             kill -0 "$pid" 2>/dev/null || break
             sleep 0.1
