@@ -5,15 +5,36 @@
 VELLIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VELLIX_BUILD=${VELLIX_BUILD:-$VELLIX_ROOT/build}
 VELLIX_STARTED_PIDS=()
+VELLIX_STARTED_GROUPS=()
 
 vellix_log() { printf '[vellix] %s\n' "$*" >&2; }
 
+# Whether the kernel runs 32-bit Linux programs (and so 32-bit Wine): a
+# 100-byte static i386 program that only exits with status 7.
+vellix_kernel_runs_32bit() {
+    local probe=${TMPDIR:-/tmp}/vellix-elf32-$$
+    printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x07\x00\x00\x00\xcd\x80' >"$probe"
+    chmod +x "$probe"
+    "$probe" 2>/dev/null
+    local status=$?
+    rm -f "$probe"
+    [ $status -eq 7 ]
+}
+
 # Installs only what is missing; a machine that has everything installs nothing.
 vellix_install() {
-    # 64-bit Wine only: the machines we build on cannot execute 32-bit Linux
-    # programs, so wine32 cannot run here and the tests run the 64-bit build.
+    # Wine loads the X client libraries for the display at run time, so no
+    # package depends on them: name them all.
     local wanted=(cmake make python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb
-                  xcompmgr fonts-wine googletest clang-14 libclang-rt-14-dev "$@")
+                  xcompmgr fonts-wine googletest clang-14 libclang-rt-14-dev
+                  libx11-6 libxext6 libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1
+                  libxcomposite1 "$@")
+    # 32-bit Wine runs the shipped program itself, where the kernel can run it.
+    local i386=0
+    if vellix_kernel_runs_32bit; then
+        i386=1
+        wanted+=(wine32:i386)
+    fi
     local missing=() pkg
     for pkg in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
@@ -23,6 +44,9 @@ vellix_install() {
     vellix_log "installing: ${missing[*]}"
     if [ "$(id -u)" -ne 0 ]; then
         vellix_log "not root: install these packages first"; return 1
+    fi
+    if [ $i386 -eq 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
     fi
     apt-get update -qq
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
@@ -48,19 +72,27 @@ vellix_build() {
     local tests=${1:-ON}
     vellix_configure "$VELLIX_WIN32" mingw-i686.cmake -DVELLIX_TESTS=OFF || return 1
     cmake --build "$VELLIX_WIN32" -j "$(nproc)" || return 1
+    # The release package: Vellix-<version>-win32.zip in build/win32.
+    (cd "$VELLIX_WIN32" && cpack -G ZIP >/dev/null) || { vellix_log "packaging failed"; return 1; }
     vellix_configure "$VELLIX_WIN64" mingw-x86_64.cmake -DVELLIX_TESTS="$tests" \
-        -DVELLIX_PRODUCT_EXE="$VELLIX_WIN32/Vellix.exe" || return 1
+        -DVELLIX_PRODUCT_EXE="$VELLIX_WIN32/Vellix.exe" -DVELLIX_TEST_PE32="${VELLIX_PE32:-OFF}" ||
+        return 1
     cmake --build "$VELLIX_WIN64" -j "$(nproc)"
 }
 
-# The Vellix.exe that Wine can run on this machine.
+# The Vellix.exe that Wine runs here: the shipped PE32 where 32-bit Wine runs
+# (after vellix_probe_pe32), else the same sources built for 64-bit Windows.
 vellix_runnable_exe() {
-    echo "$VELLIX_WIN64/Vellix.exe"
+    if [ "${VELLIX_PE32:-OFF}" = ON ]; then
+        echo "$VELLIX_WIN32/Vellix.exe"
+    else
+        echo "$VELLIX_WIN64/Vellix.exe"
+    fi
 }
 
 vellix_free_display() {
     local n
-    for n in $(seq 91 199); do
+    for n in $(seq "${1:-91}" 199); do
         if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
             echo "$n"; return 0
         fi
@@ -68,34 +100,66 @@ vellix_free_display() {
     return 1
 }
 
-# A private Xvfb with a compositor: without one Wine shows layered windows as black.
+# A private Xvfb with a compositor: without one Wine shows layered windows as
+# black. A server that dies at start (another one took the number meanwhile,
+# a missing library) is noticed at once and the next number tried.
 vellix_start_display() {
-    local n
-    n=$(vellix_free_display) || { vellix_log "no free display number"; return 1; }
-    Xvfb ":$n" -screen 0 "${VELLIX_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
-    VELLIX_STARTED_PIDS+=($!)
-    local i
-    for i in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
-        sleep 0.1
+    local n=90 pid log
+    log=$(mktemp)
+    for _ in 1 2 3 4 5; do
+        n=$(vellix_free_display $((n + 1))) || { vellix_log "no free display number"; return 1; }
+        Xvfb ":$n" -screen 0 "${VELLIX_SCREEN:-1280x1024x24}" -nolisten tcp >"$log" 2>&1 &
+        pid=$!
+        for _ in $(seq 1 100); do
+            [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$pid" 2>/dev/null && break
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        if kill -0 "$pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+            VELLIX_STARTED_PIDS+=("$pid")
+            break
+        fi
+        kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+        vellix_log "Xvfb :$n did not start: $(tail -n 3 "$log" | tr '\n' ' ')"
+        pid=
     done
+    rm -f "$log"
+    [ -n "$pid" ] || return 1
     export DISPLAY=":$n"
     xcompmgr >/dev/null 2>&1 &
-    VELLIX_STARTED_PIDS+=($!)
+    pid=$!
+    sleep 0.3
+    if ! kill -0 "$pid" 2>/dev/null; then
+        vellix_log "xcompmgr did not start on $DISPLAY"; return 1
+    fi
+    VELLIX_STARTED_PIDS+=("$pid")
     vellix_log "display $DISPLAY"
 }
 
+# Only ever the private prefix in the build folder: a WINEPREFIX inherited
+# from the environment is the user's own and stays untouched.
 vellix_wine_env() {
-    export WINEPREFIX=${WINEPREFIX:-$VELLIX_BUILD/wineprefix}
+    export WINEPREFIX=$VELLIX_BUILD/wineprefix
     export WINEARCH=win64
     export WINELOADER=/usr/lib/wine/wine64
     export WINESERVER=/usr/lib/wine/wineserver64
     export WINEDEBUG=${WINEDEBUG:--all}
     export WINEDLLOVERRIDES="mscoree,mshtml="
+    VELLIX_WINE_STARTED=1
 }
 
 vellix_start_wine() {
     vellix_wine_env
+    # Wine makes the prefix folder but not the folders above it.
+    mkdir -p "$VELLIX_BUILD"
+    # A prefix made before 32-bit Wine was installed cannot run 32-bit
+    # programs; it is private, so make it again.
+    if [ -f "$WINEPREFIX/system.reg" ] && [ -x /usr/lib/wine/wine ] &&
+       [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
+        vellix_log "remaking $WINEPREFIX for 32-bit programs"
+        "$WINESERVER" -k >/dev/null 2>&1
+        rm -rf "$WINEPREFIX"
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         vellix_log "creating Wine prefix $WINEPREFIX"
         "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
@@ -108,12 +172,42 @@ vellix_start_wine() {
     "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
 }
 
+# Sets VELLIX_PE32=ON when a tiny PE32 console program prints under 32-bit
+# Wine in the private prefix within seconds (after vellix_start_wine).
+vellix_probe_pe32() {
+    VELLIX_PE32=OFF
+    local probe=$VELLIX_BUILD/probe32.exe
+    if [ ! -f "$probe" ]; then
+        printf '#include <stdio.h>\nint main(void) { puts("pe32 runs"); return 0; }\n' \
+            >"$VELLIX_BUILD/probe32.c"
+        i686-w64-mingw32-gcc -O1 -s -o "$probe" "$VELLIX_BUILD/probe32.c" 2>/dev/null || return 0
+    fi
+    [ -x /usr/lib/wine/wine ] || return 0
+    if timeout 20 /usr/lib/wine/wine "$probe" 2>/dev/null | grep -q "pe32 runs"; then
+        VELLIX_PE32=ON
+    fi
+}
+
+# Runs a command in a process group of its own, in the background, so that
+# stopping it stops everything it started (vellix_stop_all).
+vellix_spawn() {
+    setsid "$@" &
+    VELLIX_STARTED_GROUPS+=($!)
+    VELLIX_SPAWNED=$!
+}
+
 # Stops exactly what this script started.
 vellix_stop_all() {
-    if [ -n "${WINEPREFIX:-}" ]; then
+    local pid
+    for pid in "${VELLIX_STARTED_GROUPS[@]}"; do
+        kill -TERM -- "-$pid" 2>/dev/null || true
+    done
+    if [ -n "${VELLIX_WINE_STARTED:-}" ]; then
         "$WINESERVER" -k >/dev/null 2>&1 || true
     fi
-    local pid
+    for pid in "${VELLIX_STARTED_GROUPS[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
     for pid in "${VELLIX_STARTED_PIDS[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
@@ -121,4 +215,5 @@ vellix_stop_all() {
         wait "$pid" 2>/dev/null || true
     done
     VELLIX_STARTED_PIDS=()
+    VELLIX_STARTED_GROUPS=()
 }

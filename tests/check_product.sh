@@ -13,3 +13,20 @@ for dll in $dlls; do
     *) echo "not a Windows system DLL: $dll"; exit 1 ;;
   esac
 done
+# Its version, from the one place the build sets it, and its manifest; the
+# about program shipped beside it carries the same version.
+version=$2
+has_version() {
+    resources=$(i686-w64-mingw32-windres -i "$1" -O rc) || { echo "no resources in $1"; return 1; }
+    echo "$resources" | grep -q "VALUE \"ProductVersion\", \"$version\"" &&
+        echo "$resources" | grep -q "VALUE \"FileVersion\", \"$version\"" ||
+        { echo "$1 does not carry version $version"; return 1; }
+}
+has_version "$exe" || exit 1
+echo "$resources" | grep -q 'requestedExecutionLevel level=""asInvoker""' ||
+    { echo "manifest without asInvoker"; exit 1; }
+about="$(dirname "$exe")/About Box.exe"
+if [ -f "$about" ]; then
+    has_version "$about" || exit 1
+fi
+echo "version $version, manifest asInvoker"

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "app/ids.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -155,6 +157,8 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
 }
 
 bool StartVellix(VellixRun& run, const std::string& directory) {
+    if (!StopLeftInstance())
+        return false;
     run.directory = directory.empty() ? MakeTempDirectory() : directory;
     if (!CreateProcessIn(run.directory, &run.process))
         return false;
@@ -233,14 +237,26 @@ void SendKey(HWND window, WPARAM key) {
 }
 
 void MovePointer(const VellixRun& run, int x, int y) {
-    // Under Wine a late pointer event from the X server can still overwrite the
-    // new position; wait until the position has settled.
-    WaitFor([&] {
-        SetCursorPos(x, y);
+    // Wine answers GetCursorPos with the position just set, while a motion
+    // event still on its way from the X server can move the pointer back a
+    // moment later. The position counts as settled once it has read back
+    // right for a while without being set again; waits that depend on the
+    // pointer send it again until the picture shows what they wait for.
+    constexpr DWORD SettledMs = 60;
+    const DWORD start = GetTickCount();
+    SetCursorPos(x, y);
+    DWORD setAt = GetTickCount();
+    while (GetTickCount() - start < 5000) {
         POINT p{};
         GetCursorPos(&p);
-        return p.x == x && p.y == y;
-    }, 5000);
+        if (p.x != x || p.y != y) {
+            SetCursorPos(x, y);
+            setAt = GetTickCount();
+        } else if (GetTickCount() - setAt >= SettledMs) {
+            break;
+        }
+        Sleep(5);
+    }
     DWORD_PTR result = 0;
     SendMessageTimeoutA(run.overlay, WM_MOUSEMOVE, 0, MAKELPARAM(x, y), SMTO_NORMAL, 10000,
                         &result);
@@ -394,6 +410,51 @@ bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py, 
 
 COLORREF PatternColour(int x, int y) {
     return RGB((x * 7 + y) & 0xFF, (y * 13 + x * 3) & 0xFF, ((x + y) * 5) & 0xFF);
+}
+
+bool NoInstanceRunning() {
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, VELLIX_MUTEX_NAME);
+    if (!mutex)
+        return true;
+    CloseHandle(mutex);
+    return false;
+}
+
+namespace {
+
+BOOL CALLBACK CollectLensWindow(HWND window, LPARAM param) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    if (strcmp(name, LENS_CLASS_NAME) == 0)
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+bool StopLeftInstance() {
+    if (NoInstanceRunning())
+        return true;
+    std::vector<HWND> lenses;
+    EnumWindows(CollectLensWindow, reinterpret_cast<LPARAM>(&lenses));
+    for (HWND lens : lenses)
+        PostMessageA(lens, WM_CLOSE, 0, 0);
+    if (WaitFor(NoInstanceRunning, 10000))
+        return true;
+    for (HWND lens : lenses) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(lens, &pid);
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (process) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 10000);
+            CloseHandle(process);
+        }
+    }
+    const bool stopped = WaitFor(NoInstanceRunning, 10000);
+    if (!stopped)
+        fprintf(stderr, "driver: another Vellix holds the single-instance mutex\n");
+    return stopped;
 }
 
 // --- the tray menu and the programs it starts -------------------------------

@@ -108,3 +108,12 @@ bool FirstTrayIconPoint(POINT* at);
 HWND OpenMenuOf(const VellixRun& run);
 // Visible top-level windows with this title, of any process.
 std::vector<HWND> WindowsTitled(const char* title);
+
+// --- the single instance -----------------------------------------------------
+
+// Whether no program holds the single-instance mutex.
+bool NoInstanceRunning();
+// A program left running (by a failed test, say) keeps the mutex and every
+// later start would end at once: closes it, or ends it, and waits until the
+// mutex is free. StartVellix does this first.
+bool StopLeftInstance();

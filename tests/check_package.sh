@@ -1,0 +1,27 @@
+#!/bin/sh
+# Checks the release ZIP: exactly the files a user needs, and the program
+# starts from the unpacked folder as a user would start it there.
+#   check_package.sh ZIP WINE E2E_TEST_PROGRAM RUN_PE32(ON/OFF)
+zip=$1 wine=$2 e2e=$3 run32=$4
+[ -f "$zip" ] || { echo "missing: $zip"; exit 1; }
+dir=$(mktemp -d) || exit 1
+trap 'rm -rf "$dir"' EXIT
+(cd "$dir" && cmake -E tar xf "$zip") || { echo "cannot unpack $zip"; exit 1; }
+expected="LICENSE README.md Vellix.exe rdc.cur"
+# The about program ships once it is built beside the program.
+[ -f "$(dirname "$zip")/About Box.exe" ] && expected="About Box.exe $expected"
+found=$(cd "$dir" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
+want=$(printf '%s\n' "About Box.exe" LICENSE README.md Vellix.exe rdc.cur |
+       while read -r f; do case " $expected " in *" $f "*) echo "$f" ;; esac; done |
+       LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
+if [ "$found" != "$want" ]; then
+    echo "package holds: $found"
+    echo "expected:      $want"
+    exit 1
+fi
+echo "package holds: $found"
+if [ "$run32" != ON ]; then
+    echo "32-bit programs do not run here: the unpacked Vellix.exe was not started"
+    exit 77
+fi
+"$wine" "$e2e" "--vellix=$dir/Vellix.exe"

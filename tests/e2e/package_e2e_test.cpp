@@ -1,0 +1,28 @@
+// The program as unpacked from the release ZIP, started with its own folder as
+// the working directory, the way a user starts it.
+#include <gtest/gtest.h>
+
+#include "driver.h"
+
+namespace {
+
+TEST(Package, RunsFromItsUnpackedFolderAndKeepsItsSettingsThere) {
+    const std::string& exe = VellixPath();
+    ASSERT_FALSE(exe.empty()) << "run with --vellix=PATH";
+    const std::string folder = exe.substr(0, exe.find_last_of("/\\"));
+    // Reading mode, whose cursor is read from rdc.cur in that folder.
+    ASSERT_TRUE(WriteFileBytes(folder + "\\Profile_A.ini", "Configuration=2;\r\n"));
+    VellixRun run;
+    ASSERT_TRUE(StartVellix(run, folder)) << "Vellix did not start from " << folder;
+    ASSERT_TRUE(ShowLens(run));
+    SendKey(run.overlay, VK_ESCAPE);
+    EXPECT_TRUE(WaitFor([&] { return !LensVisible(run); }));
+    EXPECT_EQ(CloseVellix(run), 0u);
+    bool exists = false;
+    ReadFileBytes(folder + "\\Vellix.ini", &exists);
+    EXPECT_TRUE(exists);
+    EXPECT_NE(ReadFileBytes(folder + "\\Profile_A.ini").find("Configuration=2;"),
+              std::string::npos);
+}
+
+}  // namespace
