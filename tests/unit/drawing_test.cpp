@@ -67,6 +67,17 @@ TEST_F(DrawingObjects, RightAfterStartUpTheSurfacesHoldPlaceholders) {
     EXPECT_EQ(GridOddColour, Silver);
     EXPECT_EQ(CentreEvenColour, 0x000000FFu);
     EXPECT_EQ(CentreOddColour, 0x00FFFFFFu);
+
+    // The strip's font, chosen in pixels, is LensDC's for the whole run: the
+    // widest colour text fits the narrowest strip whole, at a legible size.
+    EXPECT_EQ(GetCurrentObject(LensDC, OBJ_FONT), StripFont);
+    SIZE text{};
+    GetTextExtentPoint32A(LensDC, "(0xFF, 0xFF, 0xFF)", 18, &text);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(LensDC, &metrics);
+    EXPECT_LE(text.cx, 127 - 4);
+    EXPECT_LE(metrics.tmHeight, 22 - 4);
+    EXPECT_GE(metrics.tmAscent, 9);
 }
 
 TEST_F(DrawingObjects, AShowGivesTheLayoutsBitmapsAndTheSelfImageStaysSmall) {
@@ -133,7 +144,8 @@ TEST(Shutdown, ShowsAndHidesLeaveNoDrawingObjectBehind) {
     StartDrawing();
     std::vector<HGDIOBJ> made = {ScreenDC,   ZoomSurface,    IdleSurface, LogoSurface,
                                  SelfImageSurface, OverlaySurface, PassMask, SwatchBitmap,
-                                 LogoBitmap, StripBrush,     OffscreenBrush, KeyBrush};
+                                 LogoBitmap, StripBrush,     OffscreenBrush, KeyBrush,
+                                 StripFont};
     const int modes[][3] = {{ModeCommon, 2, 11}, {ModePro, 2, 21}, {ModeReading, 3, 31},
                             {ModeCommon, 4, 24}};
     for (const auto& m : modes) {
