@@ -452,4 +452,33 @@ TEST(Resources, TrayIconCarriesEveryTraySize) {
     }
 }
 
+// The display can change while the lens is hidden (here the work area, as
+// when the taskbar moves): every show lays the lens out for it afresh.
+TEST(Show, EveryShowLaysTheLensOutForTheDisplayAsItIsNow) {
+    RECT saved{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &saved, 0);
+    StartDrawing();
+    LensSettings.ProFlag = 0;
+    LensSettings.ReadingFlag = 1;
+    LensSettings.MagnifyFactor = 2;
+    LensSettings.WindowFormat = 32;
+    ApplyFormat();  // as start-up does
+    auto showOn = [&](int workRight) {
+        RECT work{0, 0, workRight, saved.bottom};
+        SystemParametersInfoA(SPI_SETWORKAREA, 0, &work, 0);
+        MenuIdle = 1;
+        ShowOrHideLens();
+        const LensGeometry shown = Geometry;
+        HideLens();
+        return shown;
+    };
+    const LensGeometry wide = showOn(1000);
+    EXPECT_EQ(showOn(1000).WindowWidth, wide.WindowWidth);
+    const LensGeometry narrow = showOn(800);
+    EXPECT_EQ(wide.WindowWidth - narrow.WindowWidth, 200);
+    EXPECT_GE(narrow.HomeX, 0);
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &saved, 0);
+    StopDrawing();
+}
+
 }  // namespace
