@@ -19,8 +19,8 @@ struct LensRect {
     int left, top, right, bottom;
 };
 
-// Monitors the lens keeps track of; a desk with more has the rest merged into
-// the last entry (see ComputeLayout).
+// Monitors the lens keeps track of; on a desk with more, ReadSystemFacts
+// merges the rest into the last entry.
 constexpr int MaxMonitors = 16;
 
 // The monitors in screen coordinates: the primary's top-left is (0, 0), so a

@@ -37,8 +37,8 @@ namespace {
 bool ReadingCursorFromFile;
 HGDIOBJ FontBeforeStrip;  // LensDC's own font, given back at shutdown
 
-// The widest text the Pro strip shows for a real colour, in characters and in
-// the wide glyphs of most faces.
+// The widest hex or decimal text of a real colour. (The binary texts, up to
+// 24 digits, outgrow the narrowest strips at any legible size.)
 constexpr char WidestStripText[] = "(0xFF, 0xFF, 0xFF)";
 constexpr int StripTextMargin = 2;  // white kept on each side of the text
 constexpr int LargestStripFont = 14;
