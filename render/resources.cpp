@@ -44,6 +44,22 @@ constexpr int StripTextMargin = 2;  // white kept on each side of the text
 constexpr int LargestStripFont = 14;
 constexpr int SmallestStripFont = 7;
 
+// The display DC spans every monitor, but where its origin lies differs:
+// Windows puts it at the primary's top-left, like the pointer's coordinates;
+// Wine at the virtual screen's top-left, so a monitor left of or above the
+// primary would be read shifted. Where the DC's extent is the virtual screen,
+// its top-left is moved to the virtual screen's place; any other extent is
+// left as the system made it.
+void PlaceScreenOrigin() {
+    RECT extent{};
+    GetClipBox(ScreenDC, &extent);
+    const int vx = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    if (extent.right - extent.left == GetSystemMetrics(SM_CXVIRTUALSCREEN) &&
+        extent.bottom - extent.top == GetSystemMetrics(SM_CYVIRTUALSCREEN))
+        SetWindowOrgEx(ScreenDC, vx - extent.left, vy - extent.top, nullptr);
+}
+
 HFONT StripFontOfHeight(int pixels) {
     // A negative height asks for that many pixels of character height, so the
     // text keeps its size at any DPI: the strip does not grow either.
@@ -107,9 +123,10 @@ void ReplaceSurfaceBitmap(HDC surface, int width, int height) {
 }
 
 void CreateDrawingResources() {
-    // Without a mode the display DC spans every monitor (the virtual screen),
-    // in the same coordinates as the pointer.
+    // Made without a display mode: the documented form of a DC that covers
+    // every monitor.
     ScreenDC = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    PlaceScreenOrigin();
 
     OverlaySurface = NewSurface();
     KeyBrush = CreateSolidBrush(0x00FF00FF);

@@ -48,13 +48,19 @@ own_restart_wineserver() {
     "$WINESERVER" -p
 }
 
-own_stop_all() {
+# Stops what was started after the first $1 processes, newest first (the
+# compositor and nested servers before their host), and the prefix's server.
+own_stop_since() {
     [ -n "${WINEPREFIX:-}" ] && "$WINESERVER" -k >/dev/null 2>&1
-    local pid
-    # Newest first: the compositor and nested servers before their host.
-    for ((i = ${#OWN_PIDS[@]} - 1; i >= 0; i--)); do
+    local i pid
+    for ((i = ${#OWN_PIDS[@]} - 1; i >= $1; i--)); do
         pid=${OWN_PIDS[i]}
         kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+        unset 'OWN_PIDS[i]'
     done
+}
+
+own_stop_all() {
+    own_stop_since 0
     rm -rf "$OWN_TMP"
 }

@@ -26,11 +26,12 @@ protected:
     }
     bool WaitExact(const LensGeometry& g, int px, int py, bool pro) {
         int worst = 0;
+        POINT where{};
         const bool ok = WaitWithPointerAt(run, px, py,
-                                          [&] { return ShowsExactly(run, g, px, py, pro, &worst); });
+                                          [&] { return ShowsExactly(run, g, px, py, pro, &worst, &where); });
         if (!ok)
             ADD_FAILURE() << "pointer (" << px << ", " << py << "): largest channel difference "
-                          << worst;
+                          << worst << " at image pixel (" << where.x << ", " << where.y << ")";
         return ok;
     }
     bool WaitWholeText(const LensGeometry& g) {

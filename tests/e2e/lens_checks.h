@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "driver.h"
@@ -31,9 +32,9 @@ inline bool OnAMonitor(const std::vector<RECT>& monitors, int x, int y) {
 // Whether every pixel of the lens image shows its captured pixel magnified,
 // or grey where that pixel lies on no monitor. In Pro mode only the cells'
 // insides are judged: the grid lines are the grid's. *worst gets the largest
-// channel difference seen.
+// channel difference seen and *where the image pixel it was seen at.
 inline bool ShowsExactly(const VellixRun& run, const LensGeometry& g, int px, int py, bool pro,
-                         int* worst) {
+                         int* worst, POINT* where) {
     const RECT area = CapturedArea(g, px, py);
     const std::vector<COLORREF> screen = ReadScreen(area);
     const std::vector<COLORREF> shown = ReadScreen(LensImageRect(run, g));
@@ -49,7 +50,10 @@ inline bool ShowsExactly(const VellixRun& run, const LensGeometry& g, int px, in
                                       ? screen[static_cast<size_t>(cy) * g.SourceColumns + cx]
                                       : OffscreenGrey;
             const int d = ChannelDistance(shown[static_cast<size_t>(y) * g.ImageWidth + x], want);
-            most = d > most ? d : most;
+            if (d > most) {
+                most = d;
+                *where = {x, y};
+            }
         }
     *worst = most;
     return most <= 1;

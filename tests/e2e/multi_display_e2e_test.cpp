@@ -1,52 +1,69 @@
-// Two monitors of different sizes side by side (run by multi_display.sh): the
-// lens magnifies the second monitor and across the shared edge, and greys
-// exactly what lies on no monitor.
+// Two monitors of different sizes (run by multi_display.sh, with the second
+// right of the primary and left of it): the lens magnifies the second monitor
+// and across the shared edge, and greys exactly what lies on no monitor.
 #include <gtest/gtest.h>
 
 #include "lens_checks.h"
 
 namespace {
 
-TEST(MultiDisplay, LensIsExactOnTheSecondMonitorAcrossTheEdgeAndBesideTheHole) {
+TEST(MultiDisplay, LensIsExactOnTheSecondMonitorAcrossTheEdgeAndBesideTheHoles) {
     const std::vector<RECT> monitors = MonitorRects();
     if (monitors.size() < 2)
         GTEST_SKIP() << "this display shows " << monitors.size() << " monitor(s)";
-    RECT second{};
+    RECT primary{}, second{};
     for (const RECT& m : monitors)
-        if (m.left != 0 || m.top != 0)
-            second = m;
-    ASSERT_EQ(second.left, 1280) << "expected the second monitor right of the primary";
+        (m.left == 0 && m.top == 0 ? primary : second) = m;
+    const bool right = second.left >= primary.right;
+    ASSERT_TRUE(right || second.right <= 0) << "expected the monitors side by side";
+
+    // The primary's column at the shared edge first, then only places on the
+    // second monitor: once a program has set the cursor, Xephyr puts a pointer
+    // sent from its second screen back to the first one in the wrong place.
+    const int onPrimary = right ? primary.right - 1 : primary.left;
+    const int cy = (second.top + second.bottom) / 2;
+    SetCursorPos(onPrimary, cy);
 
     VellixRun run;
     ASSERT_TRUE(StartVellix(run));
     PatternWindow pattern;
-    // A picture over the shared edge, on both monitors, clear of the lens's home.
-    ASSERT_TRUE(ShowPattern(pattern, RECT{1000, 0, second.right, second.bottom}, PatternColour));
+    // A picture over the second monitor and the primary's side of the edge,
+    // clear of the lens's home at the primary's bottom right.
+    const RECT picture = right ? RECT{second.left - 280, second.top, second.right, second.bottom}
+                               : RECT{second.left, second.top, 280, second.bottom};
+    ASSERT_TRUE(ShowPattern(pattern, picture, PatternColour));
     ASSERT_TRUE(ShowLens(run));
     const LensGeometry g = GeometryFor(2, 24, 0);
 
     // The input layer covers both monitors; the lens stays on the primary.
     const RECT layer = WindowRectOf(run.overlay);
     EXPECT_EQ(layer.left, GetSystemMetrics(SM_XVIRTUALSCREEN));
+    EXPECT_EQ(layer.top, GetSystemMetrics(SM_YVIRTUALSCREEN));
     EXPECT_EQ(layer.right - layer.left, GetSystemMetrics(SM_CXVIRTUALSCREEN));
     EXPECT_EQ(layer.bottom - layer.top, GetSystemMetrics(SM_CYVIRTUALSCREEN));
-    EXPECT_LE(WindowRectOf(run.lens).right, 1280);
+    const RECT lens = WindowRectOf(run.lens);
+    EXPECT_GE(lens.left, 0);
+    EXPECT_LE(lens.right, primary.right);
 
-    const int mid = (second.top + second.bottom) / 2;
-    MovePointer(run, second.left + 300, mid);
-    SendKey(run.overlay, VK_SPACE);
+    const int cx = (second.left + second.right) / 2;
+    const int onSecond = right ? second.left : second.right - 1;
     const POINT places[] = {
-        {second.left + 300, mid},             // inside the second monitor
-        {second.left, mid},                   // its first column
-        {second.left - 1, mid},               // the primary's last column
-        {second.left + 120, second.bottom - 1},  // above the hole under the second monitor
-        {second.right - 1, second.top},       // the desk's far corner
+        {onPrimary, cy},          // either side of the shared edge
+        {onSecond, cy},
+        {cx, cy},                 // inside the second monitor
+        {cx, second.top},         // its top and bottom edges, beside holes or
+        {cx, second.bottom - 1},  // the desk's edge
+        {right ? second.right - 1 : second.left, second.top},  // its outer corner
     };
+    MovePointer(run, onPrimary, cy);
+    SendKey(run.overlay, VK_SPACE);
     for (const POINT& p : places) {
         int worst = 0;
+        POINT where{};
         EXPECT_TRUE(WaitWithPointerAt(run, p.x, p.y, [&] {
-            return ShowsExactly(run, g, p.x, p.y, false, &worst);
-        })) << "pointer (" << p.x << ", " << p.y << "): largest channel difference " << worst;
+            return ShowsExactly(run, g, p.x, p.y, false, &worst, &where);
+        })) << "pointer (" << p.x << ", " << p.y << "): largest channel difference " << worst
+            << " at image pixel (" << where.x << ", " << where.y << ")";
     }
     ClosePattern(pattern);
     KillVellix(run);
