@@ -2,6 +2,7 @@
 // picture stays pixel exact and the Pro strip's text stays whole.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -37,6 +38,8 @@ protected:
     bool WaitWholeText(const LensGeometry& g) {
         StripInk ink;
         const bool ok = WaitFor([&] { return InkIsWhole(ink = ReadStripInk(run, g), g); });
+        printf("strip text ink: rows %d..%d, columns %d..%d of %d x %d\n", ink.top, ink.bottom,
+               ink.left, ink.right, g.TextStripRect.right - g.TextStripRect.left, TextStripHeight);
         if (!ok)
             ADD_FAILURE() << "strip text: " << ink.pixels << " ink pixels in rows " << ink.top
                           << ".." << ink.bottom << ", columns " << ink.left << ".." << ink.right
