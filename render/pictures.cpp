@@ -84,7 +84,8 @@ void PrepareShow() {
     SetWindowPos(LensWindow, HWND_TOPMOST, g.HomeX - MovedAside * g.WindowWidth, g.HomeY,
                  g.WindowWidth, g.WindowHeight, SWP_HIDEWINDOW);
     // The input layer spans every monitor, so the pointer keeps driving the
-    // lens wherever it goes.
+    // lens wherever it goes; the monitors may have moved since the last show.
+    PlaceScreenOrigin();
     const LensRect& v = g.VirtualScreen;
     SetWindowPos(InputOverlay, HWND_TOPMOST, v.left, v.top, v.right - v.left, v.bottom - v.top,
                  SWP_HIDEWINDOW);

@@ -38,6 +38,8 @@ void CreateEarlyDrawingObjects();  // strip and off-screen brushes, swatch place
 void CreateDrawingResources();
 void ReleaseDrawingResources();
 void ReplaceSurfaceBitmap(HDC surface, int width, int height);
+// Puts ScreenDC's origin at the primary's top-left, where the pointer's is.
+void PlaceScreenOrigin();
 
 // Pictures rebuilt at every show.
 void PrepareShow();

@@ -44,22 +44,6 @@ constexpr int StripTextMargin = 2;  // white kept on each side of the text
 constexpr int LargestStripFont = 14;
 constexpr int SmallestStripFont = 7;
 
-// The display DC spans every monitor, but where its origin lies differs:
-// Windows puts it at the primary's top-left, like the pointer's coordinates;
-// Wine at the virtual screen's top-left, so a monitor left of or above the
-// primary would be read shifted. Where the DC's extent is the virtual screen,
-// its top-left is moved to the virtual screen's place; any other extent is
-// left as the system made it.
-void PlaceScreenOrigin() {
-    RECT extent{};
-    GetClipBox(ScreenDC, &extent);
-    const int vx = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    if (extent.right - extent.left == GetSystemMetrics(SM_CXVIRTUALSCREEN) &&
-        extent.bottom - extent.top == GetSystemMetrics(SM_CYVIRTUALSCREEN))
-        SetWindowOrgEx(ScreenDC, vx - extent.left, vy - extent.top, nullptr);
-}
-
 HFONT StripFontOfHeight(int pixels) {
     // A negative height asks for that many pixels of character height, so the
     // text keeps its size at any DPI: the strip does not grow either.
@@ -120,6 +104,23 @@ void ReplaceSurfaceBitmap(HDC surface, int width, int height) {
     HBITMAP fresh = CreateCompatibleBitmap(LensDC, width > 0 ? width : 1, height > 0 ? height : 1);
     HGDIOBJ old = SelectObject(surface, fresh);
     DeleteObject(old);
+}
+
+// The display DC spans every monitor, but where its origin lies differs:
+// Windows puts it at the primary's top-left, like the pointer's coordinates;
+// Wine at the virtual screen's top-left, so a monitor left of or above the
+// primary would be read shifted. Where the DC's extent is the virtual screen,
+// its top-left is moved to the virtual screen's place; any other extent is
+// left as the system made it.
+void PlaceScreenOrigin() {
+    SetWindowOrgEx(ScreenDC, 0, 0, nullptr);
+    RECT extent{};
+    GetClipBox(ScreenDC, &extent);
+    const int vx = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    if (extent.right - extent.left == GetSystemMetrics(SM_CXVIRTUALSCREEN) &&
+        extent.bottom - extent.top == GetSystemMetrics(SM_CYVIRTUALSCREEN))
+        SetWindowOrgEx(ScreenDC, vx - extent.left, vy - extent.top, nullptr);
 }
 
 void CreateDrawingResources() {
