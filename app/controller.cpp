@@ -41,6 +41,9 @@ void ShowOrHideLens() {
         HideLens();
         return;
     }
+    // The display may have changed since the last show (resolution, primary
+    // monitor, taskbar): the whole layout is worked out again from the settings.
+    ApplyFormat();
     LayoutLens();
     PrepareShow();
     if (LensSettings.ProFlag == 1)

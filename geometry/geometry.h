@@ -19,6 +19,17 @@ struct LensRect {
     int left, top, right, bottom;
 };
 
+// Monitors the lens keeps track of; on a desk with more, ReadSystemFacts
+// merges the rest into the last entry.
+constexpr int MaxMonitors = 16;
+
+// The monitors in screen coordinates: the primary's top-left is (0, 0), so a
+// monitor left of or above it has negative coordinates.
+struct MonitorSet {
+    int Count;
+    LensRect Rects[MaxMonitors];
+};
+
 struct LensGeometry {
     int Zoom;
     int CellInterior;  // Zoom - GridLineWidth, both axes
@@ -27,7 +38,9 @@ struct LensGeometry {
     int ImageLeft, ImageTop;
     int WindowWidth, WindowHeight;
     int HomeX, HomeY;
-    int ScreenWidth, ScreenHeight;
+    int ScreenWidth, ScreenHeight;  // the primary's display mode
+    LensRect VirtualScreen;         // bounding box of every monitor
+    MonitorSet Monitors;            // at least one; captured cells on none are greyed
     int WorkAreaWidth, WorkAreaHeight;
     LensRect TextStripRect;
     LensPoint PlgPoints[3];  // upper-left, upper-right, lower-left
@@ -40,11 +53,16 @@ struct SystemFacts {
     LensRect WorkArea;
     int CxBorder, CyBorder, CxDlgFrame;
     int ScreenWidth, ScreenHeight;  // current display mode
+    LensRect VirtualScreen;         // SM_XVIRTUALSCREEN .. SM_CYVIRTUALSCREEN
+    MonitorSet Monitors;            // Count 0: one monitor, the display mode at (0, 0)
 };
 
 // View size in window pixels of a window-format code. Reading codes (31..33)
 // take fullWidth as their width. False for a code outside the table.
 bool FormatViewSize(int code, int fullWidth, int* width, int* height);
+
+// Width of the narrowest Pro text strip any format and factor gives.
+int NarrowestProStripWidth();
 
 // Width of a full-width Reading strip on this work area.
 int ReadingFullWidth(const SystemFacts& facts);
@@ -55,6 +73,13 @@ void ComputeFormat(LensGeometry& g, int magnifyFactor, int windowFormat, int pro
 
 // Everything else from the captured area computed last.
 void ComputeLayout(LensGeometry& g, int proFlag, const SystemFacts& facts);
+
+// Grey bands: the parts of the captured area that lie on no monitor, as
+// rectangles in ZoomSurface coordinates. Captured cell k spans image pixels
+// k * Zoom .. (k + 1) * Zoom, the last one up to the image's edge (in Pro mode
+// that edge is the closing grid line). Returns how many bands; none overlap.
+constexpr int MaxOffscreenBands = (2 * MaxMonitors + 1) * (MaxMonitors + 1);
+int OffscreenBands(const LensGeometry& g, int px, int py, LensRect bands[MaxOffscreenBands]);
 
 SystemFacts ReadSystemFacts();
 void ApplyFormat();

@@ -32,6 +32,21 @@ bool FormatViewSize(int code, int fullWidth, int* width, int* height) {
     return false;
 }
 
+int NarrowestProStripWidth() {
+    int narrowest = 0;
+    for (const FormatEntry& e : FormatTable) {
+        if (e.width == 0)  // Reading strips are never Pro
+            continue;
+        for (int factor = 1; factor <= 10; ++factor) {
+            const int zoom = factor > ProZoomFloor ? factor : ProZoomFloor;
+            const int width = (e.width / zoom) * zoom + 1;
+            if (narrowest == 0 || width < narrowest)
+                narrowest = width;
+        }
+    }
+    return narrowest;
+}
+
 int ReadingFullWidth(const SystemFacts& facts) {
     return (facts.WorkArea.right - facts.WorkArea.left) -
            2 * (facts.CxBorder + facts.CxDlgFrame) - FrameMargin - ImageLeft;
@@ -73,6 +88,22 @@ void ComputeLayout(LensGeometry& g, int proFlag, const SystemFacts& facts) {
     g.WindowHeight = g.ImageHeight + 2 * FrameMargin + 2 * facts.CyBorder + g.ImageTop;
     g.ScreenWidth = facts.ScreenWidth;
     g.ScreenHeight = facts.ScreenHeight;
+    g.Monitors = facts.Monitors;
+    g.VirtualScreen = facts.VirtualScreen;
+    if (g.Monitors.Count <= 0) {
+        g.Monitors.Count = 1;
+        g.Monitors.Rects[0] = {0, 0, facts.ScreenWidth, facts.ScreenHeight};
+    }
+    if (g.VirtualScreen.right <= g.VirtualScreen.left ||
+        g.VirtualScreen.bottom <= g.VirtualScreen.top) {
+        g.VirtualScreen = g.Monitors.Rects[0];
+        for (int i = 1; i < g.Monitors.Count; ++i) {
+            const LensRect& m = g.Monitors.Rects[i];
+            LensRect& v = g.VirtualScreen;
+            v = {m.left < v.left ? m.left : v.left, m.top < v.top ? m.top : v.top,
+                 m.right > v.right ? m.right : v.right, m.bottom > v.bottom ? m.bottom : v.bottom};
+        }
+    }
     g.WorkAreaWidth = facts.WorkArea.right - facts.WorkArea.left;
     g.WorkAreaHeight = facts.WorkArea.bottom - facts.WorkArea.top;
     g.HomeX = g.WorkAreaWidth - g.WindowWidth;

@@ -3,6 +3,27 @@
 #include "geometry/geometry.h"
 #include "settings/settings.h"
 
+namespace {
+
+LensRect Bounds(const LensRect& a, const LensRect& b) {
+    return {a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+            a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT r, LPARAM param) {
+    auto* set = reinterpret_cast<MonitorSet*>(param);
+    const LensRect m{r->left, r->top, r->right, r->bottom};
+    // Past the last slot, the rest share it: its holes are then left as
+    // captured rather than a monitor's pixels being greyed.
+    if (set->Count < MaxMonitors)
+        set->Rects[set->Count++] = m;
+    else
+        set->Rects[MaxMonitors - 1] = Bounds(set->Rects[MaxMonitors - 1], m);
+    return TRUE;
+}
+
+}  // namespace
+
 SystemFacts ReadSystemFacts() {
     SystemFacts facts{};
     RECT work{};
@@ -20,6 +41,11 @@ SystemFacts ReadSystemFacts() {
         facts.ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
         facts.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
     }
+    const int vx = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    facts.VirtualScreen = {vx, vy, vx + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                           vy + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&facts.Monitors));
     return facts;
 }
 

@@ -26,24 +26,6 @@ void FillBand(const LensRect& r) {
 
 }  // namespace
 
-int OffscreenBands(const LensGeometry& g, int px, int py, LensRect bands[4]) {
-    const int hc = g.SourceColumns / 2;
-    const int hr = g.SourceRows / 2;
-    const int z = g.Zoom;
-    int n = 0;
-    if (px + hc + 2 > g.ScreenWidth)
-        bands[n++] = {g.ImageWidth - (px + hc - g.ScreenWidth + 1) * z, 0, g.ImageWidth,
-                      g.ImageHeight};
-    if (px - hc < 0)
-        bands[n++] = {0, 0, (hc - px - 1) * z, g.ImageHeight};
-    if (py - hr < 0)
-        bands[n++] = {0, 0, g.ImageWidth, (hr - py - 1) * z};
-    if (py + hr + 2 > g.ScreenHeight)
-        bands[n++] = {0, g.ImageHeight - (py + hr + 2 - g.ScreenHeight) * z, g.ImageWidth,
-                      g.ImageHeight};
-    return n;
-}
-
 bool SelfImageOffset(const LensGeometry& g, int readingFlag, int movedAside, int px, int py,
                      int* x, int* y) {
     const int hc = g.SourceColumns / 2;
@@ -94,7 +76,8 @@ void ZoomAroundCursor() {
     const int py = PointerPos.y;
     StretchBlt(ZoomSurface, 0, 0, g.ImageWidth, g.ImageHeight, ScreenDC, px - g.SourceColumns / 2,
                py - g.SourceRows / 2, g.SourceColumns, g.SourceRows, SRCCOPY);
-    LensRect bands[4];
+    // Greyed: exactly the captured cells that lie on no monitor.
+    LensRect bands[MaxOffscreenBands];
     const int n = OffscreenBands(g, px, py, bands);
     for (int i = 0; i < n; ++i)
         FillBand(bands[i]);

@@ -83,7 +83,12 @@ void PrepareShow() {
     const LensGeometry& g = Geometry;
     SetWindowPos(LensWindow, HWND_TOPMOST, g.HomeX - MovedAside * g.WindowWidth, g.HomeY,
                  g.WindowWidth, g.WindowHeight, SWP_HIDEWINDOW);
-    SetWindowPos(InputOverlay, HWND_TOPMOST, 0, 0, g.ScreenWidth, g.ScreenHeight, SWP_HIDEWINDOW);
+    // The input layer spans every monitor, so the pointer keeps driving the
+    // lens wherever it goes; the monitors may have moved since the last show.
+    PlaceScreenOrigin();
+    const LensRect& v = g.VirtualScreen;
+    SetWindowPos(InputOverlay, HWND_TOPMOST, v.left, v.top, v.right - v.left, v.bottom - v.top,
+                 SWP_HIDEWINDOW);
     // The self-image is not kept as a picture: at Zoom times the window it
     // would take over 100 MB in the larger layouts. PaintSelfImage draws the
     // part that shows straight into ZoomSurface instead, and SelfImageSurface

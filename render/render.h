@@ -21,6 +21,7 @@ extern int LogoWidth, LogoHeight;
 extern HBRUSH StripBrush, OffscreenBrush, KeyBrush;
 extern HCURSOR CommonCursor, ProCursor, ReadingCursor;
 extern HGLOBAL ClickSound;
+extern HFONT StripFont;  // the Pro strip's text, selected into LensDC for the whole run
 extern COLORREF GridEvenColour, GridOddColour, CentreEvenColour, CentreOddColour;
 extern int OverlayBuiltWidth, OverlayBuiltHeight;
 
@@ -37,6 +38,8 @@ void CreateEarlyDrawingObjects();  // strip and off-screen brushes, swatch place
 void CreateDrawingResources();
 void ReleaseDrawingResources();
 void ReplaceSurfaceBitmap(HDC surface, int width, int height);
+// Puts ScreenDC's origin at the primary's top-left, where the pointer's is.
+void PlaceScreenOrigin();
 
 // Pictures rebuilt at every show.
 void PrepareShow();
@@ -58,13 +61,8 @@ void ShowIdlePicture();
 void ZoomAroundCursor();
 void PaintSelfImage(int movedAside);  // draws the lens's own picture into ZoomSurface
 
-// Arithmetic of the refresh path, free of drawing.
-// Grey bands for the parts of the captured area beyond the screen, in
-// ZoomSurface coordinates, in the order right, left, top, bottom. Returns how
-// many of the four apply; bands of zero or negative size are still returned
-// (they fill nothing).
-int OffscreenBands(const LensGeometry& g, int px, int py, LensRect bands[4]);
-
+// Arithmetic of the refresh path, free of drawing (the grey bands are
+// OffscreenBands of geometry.h).
 // Where the self-image goes in ZoomSurface, if the lens window lies inside the
 // captured area: true with the target origin in *x, *y.
 bool SelfImageOffset(const LensGeometry& g, int readingFlag, int movedAside, int px, int py,

@@ -22,6 +22,7 @@ HCURSOR CommonCursor;
 HCURSOR ProCursor;
 HCURSOR ReadingCursor;
 HGLOBAL ClickSound;
+HFONT StripFont;
 COLORREF GridEvenColour;
 COLORREF GridOddColour;
 COLORREF CentreEvenColour;
@@ -34,6 +35,47 @@ int SwatchPlaceholderHeld;
 namespace {
 
 bool ReadingCursorFromFile;
+HGDIOBJ FontBeforeStrip;  // LensDC's own font, given back at shutdown
+
+// The widest hex or decimal text of a real colour. (The binary texts, up to
+// 24 digits, outgrow the narrowest strips at any legible size.)
+constexpr char WidestStripText[] = "(0xFF, 0xFF, 0xFF)";
+constexpr int StripTextMargin = 2;  // white kept on each side of the text
+constexpr int LargestStripFont = 14;
+constexpr int SmallestStripFont = 7;
+
+HFONT StripFontOfHeight(int pixels) {
+    // A negative height asks for that many pixels of character height, so the
+    // text keeps its size at any DPI: the strip does not grow either.
+    return CreateFontA(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       VARIABLE_PITCH | FF_SWISS, "Tahoma");
+}
+
+// The largest font whose widest text stays whole, with a margin, in the
+// narrowest Pro strip. Measured, because the face the system substitutes for
+// a missing one can be much wider.
+HFONT MakeStripFont() {
+    HDC probe = CreateCompatibleDC(LensDC);
+    const int width = NarrowestProStripWidth() - 2 * StripTextMargin;
+    const int height = TextStripHeight - 2 * StripTextMargin;
+    HFONT chosen = nullptr;
+    for (int pixels = LargestStripFont; pixels >= SmallestStripFont && !chosen; --pixels) {
+        HFONT font = StripFontOfHeight(pixels);
+        HGDIOBJ old = SelectObject(probe, font);
+        SIZE size{};
+        GetTextExtentPoint32A(probe, WidestStripText, sizeof(WidestStripText) - 1, &size);
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(probe, &metrics);
+        SelectObject(probe, old);
+        if ((size.cx <= width && metrics.tmHeight <= height) || pixels == SmallestStripFont)
+            chosen = font;
+        else
+            DeleteObject(font);
+    }
+    DeleteDC(probe);
+    return chosen;
+}
 
 // Every surface holds exactly one bitmap of ours from the start, so replacing
 // and releasing never has to tell placeholders apart.
@@ -64,11 +106,28 @@ void ReplaceSurfaceBitmap(HDC surface, int width, int height) {
     DeleteObject(old);
 }
 
+// The display DC spans every monitor, but where its origin lies differs:
+// Windows puts it at the primary's top-left, like the pointer's coordinates;
+// Wine at the virtual screen's top-left, so a monitor left of or above the
+// primary would be read shifted. Where the DC's extent is the virtual screen,
+// its top-left is moved to the virtual screen's place; any other extent is
+// left as the system made it.
+void PlaceScreenOrigin() {
+    SetWindowOrgEx(ScreenDC, 0, 0, nullptr);
+    RECT extent{};
+    GetClipBox(ScreenDC, &extent);
+    const int vx = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    if (extent.right - extent.left == GetSystemMetrics(SM_CXVIRTUALSCREEN) &&
+        extent.bottom - extent.top == GetSystemMetrics(SM_CYVIRTUALSCREEN))
+        SetWindowOrgEx(ScreenDC, vx - extent.left, vy - extent.top, nullptr);
+}
+
 void CreateDrawingResources() {
-    DEVMODEA mode{};
-    mode.dmSize = sizeof(mode);
-    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode);
-    ScreenDC = CreateDCA("DISPLAY", nullptr, nullptr, &mode);
+    // Made without a display mode: the documented form of a DC that covers
+    // every monitor.
+    ScreenDC = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    PlaceScreenOrigin();
 
     OverlaySurface = NewSurface();
     KeyBrush = CreateSolidBrush(0x00FF00FF);
@@ -109,6 +168,11 @@ void CreateDrawingResources() {
     SetStretchBltMode(IdleSurface, HALFTONE);
     SetBrushOrgEx(IdleSurface, 0, 0, nullptr);
 
+    // LensDC belongs to the window for the whole run, so the strip's font is
+    // selected once; every strip text is drawn in it.
+    StripFont = MakeStripFont();
+    FontBeforeStrip = SelectObject(LensDC, StripFont);
+
     BuildIdlePicture();
     Initialised = 1;
 }
@@ -119,6 +183,9 @@ void ReleaseDrawingResources() {
     HBITMAP zoom = HeldBitmap(ZoomSurface);
     HBITMAP self = HeldBitmap(SelfImageSurface);
     HBITMAP idle = HeldBitmap(IdleSurface);
+
+    SelectObject(LensDC, FontBeforeStrip);
+    DeleteObject(StripFont);
 
     // Every DC before any bitmap, so no bitmap is selected when it is deleted.
     DeleteDC(ScreenDC);

@@ -142,16 +142,16 @@ TEST_F(Spine, OffscreenPartsAreGrey) {
     const int hc = g.SourceColumns / 2;
     const int hr = g.SourceRows / 2;
     const int z = g.Zoom;
-    // Left band (hc - 1 columns) and top band (hr - 1 rows) are grey; the band
-    // stops one captured column short of the screen's edge.
+    // Exactly the hc columns and hr rows beyond the screen's edges are grey,
+    // up to the last one before the edge.
     auto shown = [&](int x, int y) {
         const RECT r = LensImageRect(run, g);
         return ScreenPixel(r.left + x, r.top + y);
     };
     ASSERT_TRUE(WaitWithPointerAt(run, 0, 0, [&] {
         return ChannelDistance(shown(0, g.ImageHeight - 1), Grey) <= 1 &&
-               ChannelDistance(shown((hc - 1) * z - 1, g.ImageHeight - 1), Grey) <= 1 &&
-               ChannelDistance(shown(g.ImageWidth - 1, (hr - 1) * z - 1), Grey) <= 1;
+               ChannelDistance(shown(hc * z - 1, g.ImageHeight - 1), Grey) <= 1 &&
+               ChannelDistance(shown(g.ImageWidth - 1, hr * z - 1), Grey) <= 1;
     }));
     // Beyond the bands the screen itself shows, magnified: the pixel at (0, 0)
     // sits at column hc, row hr of the captured area.

@@ -1,81 +1,145 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "render/render.h"
 
 namespace {
 
-LensGeometry Captured(int columns, int rows, int zoom, int screenWidth = 1280,
-                      int screenHeight = 1024) {
+struct Desk {
+    const char* name;
+    std::vector<LensRect> monitors;
+};
+
+LensGeometry Captured(int columns, int rows, int zoom, const std::vector<LensRect>& monitors,
+                      int pro = 0) {
     LensGeometry g{};
     g.Zoom = zoom;
     g.SourceColumns = columns;
     g.SourceRows = rows;
-    g.ImageWidth = columns * zoom;
-    g.ImageHeight = rows * zoom;
-    g.ScreenWidth = screenWidth;
-    g.ScreenHeight = screenHeight;
+    g.ImageWidth = columns * zoom + pro;
+    g.ImageHeight = rows * zoom + pro;
+    g.Monitors.Count = static_cast<int>(monitors.size());
+    for (size_t i = 0; i < monitors.size(); ++i)
+        g.Monitors.Rects[i] = monitors[i];
     return g;
 }
 
-TEST(OffscreenBands, PointerAtTheOriginLeavesTheNearestOffscreenColumnAndRow) {
-    const LensGeometry g = Captured(25, 17, 4);  // hc 12, hr 8
-    LensRect b[4];
-    ASSERT_EQ(OffscreenBands(g, 0, 0, b), 2);
-    // Left: 12 columns lie off-screen, the band covers 11.
-    EXPECT_EQ(b[0].left, 0);
-    EXPECT_EQ(b[0].top, 0);
-    EXPECT_EQ(b[0].right, 11 * 4);
-    EXPECT_EQ(b[0].bottom, g.ImageHeight);
-    // Top: 8 rows off-screen, the band covers 7.
-    EXPECT_EQ(b[1].left, 0);
-    EXPECT_EQ(b[1].right, g.ImageWidth);
-    EXPECT_EQ(b[1].bottom, 7 * 4);
+const std::vector<LensRect> OneMonitor = {{0, 0, 1280, 1024}};
+
+// Image pixels the bands grey, each counted once per band that covers it.
+std::vector<int> Greyed(const LensGeometry& g, int px, int py) {
+    std::vector<int> hits(static_cast<size_t>(g.ImageWidth) * g.ImageHeight);
+    LensRect b[MaxOffscreenBands];
+    const int n = OffscreenBands(g, px, py, b);
+    for (int i = 0; i < n; ++i)
+        for (int y = b[i].top; y < b[i].bottom; ++y)
+            for (int x = b[i].left; x < b[i].right; ++x)
+                ++hits[static_cast<size_t>(y) * g.ImageWidth + x];
+    return hits;
 }
 
-TEST(OffscreenBands, LastColumnWithAnEvenCountGreysThePointersColumnToo) {
-    const LensGeometry g = Captured(24, 17, 2);  // hc 12
-    LensRect b[4];
+bool OnSomeMonitor(const LensGeometry& g, int x, int y) {
+    for (int i = 0; i < g.Monitors.Count; ++i) {
+        const LensRect& m = g.Monitors.Rects[i];
+        if (x >= m.left && x < m.right && y >= m.top && y < m.bottom)
+            return true;
+    }
+    return false;
+}
+
+// Every image pixel is grey exactly when the captured screen pixel it shows
+// lies on no monitor; the extra Pro pixel belongs to the last cell.
+void ExpectExact(const LensGeometry& g, int px, int py, const char* desk) {
+    const std::vector<int> hits = Greyed(g, px, py);
+    const int left = px - g.SourceColumns / 2;
+    const int top = py - g.SourceRows / 2;
+    for (int y = 0; y < g.ImageHeight; ++y)
+        for (int x = 0; x < g.ImageWidth; ++x) {
+            const int cx = x / g.Zoom < g.SourceColumns ? x / g.Zoom : g.SourceColumns - 1;
+            const int cy = y / g.Zoom < g.SourceRows ? y / g.Zoom : g.SourceRows - 1;
+            const int want = OnSomeMonitor(g, left + cx, top + cy) ? 0 : 1;
+            const int got = hits[static_cast<size_t>(y) * g.ImageWidth + x];
+            if (got != want) {
+                ADD_FAILURE() << desk << ": pointer (" << px << ", " << py << "), "
+                              << g.SourceColumns << " x " << g.SourceRows << " cells, image pixel ("
+                              << x << ", " << y << ") greyed " << got << " times, want " << want;
+                return;
+            }
+        }
+}
+
+TEST(OffscreenBands, GreyExactlyTheCellsOnNoMonitorAtEveryEdgeAndCorner) {
+    const Desk desks[] = {
+        {"one monitor", OneMonitor},
+        // A taller second monitor on the left: the primary leaves a hole below it.
+        {"left of the primary", {{0, 0, 1280, 1024}, {-1920, 0, 0, 1080}}},
+        // A smaller one on the right, lower down: holes above it and below the primary.
+        {"right of the primary", {{0, 0, 1280, 1024}, {1280, 200, 2304, 968}}},
+        {"above the primary", {{0, 0, 1280, 1024}, {160, -768, 1184, 0}}},
+        // An L of three: the corner between the two outer ones is on no monitor.
+        {"hole", {{0, 0, 1280, 1024}, {1280, 0, 2560, 1024}, {0, 1024, 1280, 2048}}},
+    };
+    struct Counts {
+        int columns, rows, zoom, pro;
+    };
+    const Counts counts[] = {{25, 17, 4, 0}, {24, 16, 3, 0}, {24, 17, 2, 0}, {21, 15, 6, 1}};
+    for (const Desk& desk : desks)
+        for (const Counts& c : counts) {
+            const LensGeometry g = Captured(c.columns, c.rows, c.zoom, desk.monitors, c.pro);
+            // Every corner and every edge's middle of every monitor, and one
+            // pixel either side of them.
+            for (const LensRect& m : desk.monitors) {
+                const int xs[] = {m.left, (m.left + m.right) / 2, m.right - 1};
+                const int ys[] = {m.top, (m.top + m.bottom) / 2, m.bottom - 1};
+                for (int x : xs)
+                    for (int y : ys)
+                        for (int dx = -1; dx <= 1; ++dx)
+                            for (int dy = -1; dy <= 1; ++dy)
+                                ExpectExact(g, x + dx, y + dy, desk.name);
+            }
+        }
+}
+
+TEST(OffscreenBands, WorkedExamplesAtTheScreensEdges) {
+    // Pointer at (0, 0), 25 x 17 cells (hc 12, hr 8): exactly 12 columns and
+    // 8 rows lie off-screen; the screen's own first column and row show.
+    LensGeometry g = Captured(25, 17, 4, OneMonitor);
+    std::vector<int> grey = Greyed(g, 0, 0);
+    auto at = [&](int x, int y) { return grey[static_cast<size_t>(y) * g.ImageWidth + x]; };
+    EXPECT_EQ(at(12 * 4 - 1, g.ImageHeight - 1), 1);
+    EXPECT_EQ(at(12 * 4, g.ImageHeight - 1), 0);
+    EXPECT_EQ(at(g.ImageWidth - 1, 8 * 4 - 1), 1);
+    EXPECT_EQ(at(g.ImageWidth - 1, 8 * 4), 0);
+    EXPECT_EQ(at(12 * 4, 8 * 4), 0);
+
+    // Last column and last row with even counts: the pointer's own cell
+    // (column hc, row hr) shows; the hc - 1 columns and hr - 1 rows past it are grey.
+    g = Captured(24, 16, 3, OneMonitor);
+    grey = Greyed(g, 1279, 1023);
+    EXPECT_EQ(at(12 * 3, 8 * 3), 0);
+    EXPECT_EQ(at(13 * 3 - 1, 9 * 3 - 1), 0);
+    EXPECT_EQ(at(13 * 3, 0), 1);
+    EXPECT_EQ(at(0, 9 * 3), 1);
+
+    // Pro: the band on the right reaches the closing grid line.
+    g = Captured(21, 15, 6, OneMonitor, 1);
+    LensRect b[MaxOffscreenBands];
     ASSERT_EQ(OffscreenBands(g, 1279, 500, b), 1);
-    // Columns 1280..1290 (11) lie beyond the screen; the band is hc = 12 wide.
-    EXPECT_EQ(b[0].left, g.ImageWidth - 12 * 2);
-    EXPECT_EQ(b[0].right, g.ImageWidth);
-    EXPECT_EQ(b[0].top, 0);
-    EXPECT_EQ(b[0].bottom, g.ImageHeight);
+    EXPECT_EQ(b[0].left, 11 * 6);
+    EXPECT_EQ(b[0].right, 127);
+    EXPECT_EQ(b[0].bottom, 91);
+
+    // Inside the screen, nothing; a corner takes two bands, not one per cell.
+    EXPECT_EQ(OffscreenBands(Captured(215, 120, 2, OneMonitor), 640, 512, b), 0);
+    EXPECT_EQ(OffscreenBands(Captured(215, 120, 2, OneMonitor), 0, 0, b), 2);
 }
 
-TEST(OffscreenBands, BottomEdgeBandIsTwoRowsTallerWithEvenRows) {
-    LensRect b[4];
-    // Odd rows, pointer on the last row: 8 captured rows lie beyond, the band covers 9.
-    LensGeometry g = Captured(25, 17, 3);
-    ASSERT_EQ(OffscreenBands(g, 600, 1023, b), 1);
-    EXPECT_EQ(b[0].top, g.ImageHeight - (1023 + 8 + 2 - 1024) * 3);
-    EXPECT_EQ(b[0].bottom, g.ImageHeight);
-    // Even rows: nothing captured lies beyond, yet the last row is greyed.
-    g = Captured(25, 16, 3);  // hr 8, rows 1007..1022
-    ASSERT_EQ(OffscreenBands(g, 600, 1015, b), 1);
-    EXPECT_EQ(b[0].top, g.ImageHeight - 3);
-    EXPECT_EQ(OffscreenBands(g, 600, 1014, b), 0);
-}
-
-TEST(OffscreenBands, AllFourEdgesAtOnceInRightLeftTopBottomOrder) {
-    // A captured area larger than the whole screen.
-    const LensGeometry g = Captured(41, 31, 2, 20, 10);  // hc 20, hr 15
-    LensRect b[4];
-    ASSERT_EQ(OffscreenBands(g, 10, 5, b), 4);
-    EXPECT_EQ(b[0].left, g.ImageWidth - (10 + 20 - 20 + 1) * 2);  // right
-    EXPECT_EQ(b[1].right, (20 - 10 - 1) * 2);                      // left
-    EXPECT_EQ(b[2].bottom, (15 - 5 - 1) * 2);                      // top
-    EXPECT_EQ(b[3].top, g.ImageHeight - (5 + 15 + 2 - 10) * 2);    // bottom
-}
-
-TEST(OffscreenBands, NoneInsideTheScreen) {
-    const LensGeometry g = Captured(215, 120, 2);
-    LensRect b[4];
-    EXPECT_EQ(OffscreenBands(g, 640, 512, b), 0);
-    // One column in from the edges: the left band would be empty but applies.
-    EXPECT_EQ(OffscreenBands(g, 107, 512, b), 0);
-    ASSERT_EQ(OffscreenBands(g, 106, 512, b), 1);
-    EXPECT_EQ(b[0].right, 0);
+TEST(OffscreenBands, AreaLargerThanTheWholeDeskGreysAllAround) {
+    const LensGeometry g = Captured(41, 31, 2, {{0, 0, 20, 10}});  // hc 20, hr 15
+    ExpectExact(g, 10, 5, "tiny desk");
+    LensRect b[MaxOffscreenBands];
+    EXPECT_LE(OffscreenBands(g, 10, 5, b), 4);
 }
 
 LensGeometry DefaultLayout() {

@@ -67,6 +67,17 @@ TEST_F(DrawingObjects, RightAfterStartUpTheSurfacesHoldPlaceholders) {
     EXPECT_EQ(GridOddColour, Silver);
     EXPECT_EQ(CentreEvenColour, 0x000000FFu);
     EXPECT_EQ(CentreOddColour, 0x00FFFFFFu);
+
+    // The strip's font, chosen in pixels, is LensDC's for the whole run: the
+    // widest colour text fits the narrowest strip whole, at a legible size.
+    EXPECT_EQ(GetCurrentObject(LensDC, OBJ_FONT), StripFont);
+    SIZE text{};
+    GetTextExtentPoint32A(LensDC, "(0xFF, 0xFF, 0xFF)", 18, &text);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(LensDC, &metrics);
+    EXPECT_LE(text.cx, 127 - 4);
+    EXPECT_LE(metrics.tmHeight, 22 - 4);
+    EXPECT_GE(metrics.tmAscent, 9);
 }
 
 TEST_F(DrawingObjects, AShowGivesTheLayoutsBitmapsAndTheSelfImageStaysSmall) {
@@ -133,7 +144,8 @@ TEST(Shutdown, ShowsAndHidesLeaveNoDrawingObjectBehind) {
     StartDrawing();
     std::vector<HGDIOBJ> made = {ScreenDC,   ZoomSurface,    IdleSurface, LogoSurface,
                                  SelfImageSurface, OverlaySurface, PassMask, SwatchBitmap,
-                                 LogoBitmap, StripBrush,     OffscreenBrush, KeyBrush};
+                                 LogoBitmap, StripBrush,     OffscreenBrush, KeyBrush,
+                                 StripFont};
     const int modes[][3] = {{ModeCommon, 2, 11}, {ModePro, 2, 21}, {ModeReading, 3, 31},
                             {ModeCommon, 4, 24}};
     for (const auto& m : modes) {
@@ -438,6 +450,35 @@ TEST(Resources, TrayIconCarriesEveryTraySize) {
         DeleteObject(info.hbmMask);
         DestroyIcon(icon);
     }
+}
+
+// The display can change while the lens is hidden (here the work area, as
+// when the taskbar moves): every show lays the lens out for it afresh.
+TEST(Show, EveryShowLaysTheLensOutForTheDisplayAsItIsNow) {
+    RECT saved{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &saved, 0);
+    StartDrawing();
+    LensSettings.ProFlag = 0;
+    LensSettings.ReadingFlag = 1;
+    LensSettings.MagnifyFactor = 2;
+    LensSettings.WindowFormat = 32;
+    ApplyFormat();  // as start-up does
+    auto showOn = [&](int workRight) {
+        RECT work{0, 0, workRight, saved.bottom};
+        SystemParametersInfoA(SPI_SETWORKAREA, 0, &work, 0);
+        MenuIdle = 1;
+        ShowOrHideLens();
+        const LensGeometry shown = Geometry;
+        HideLens();
+        return shown;
+    };
+    const LensGeometry wide = showOn(1000);
+    EXPECT_EQ(showOn(1000).WindowWidth, wide.WindowWidth);
+    const LensGeometry narrow = showOn(800);
+    EXPECT_EQ(wide.WindowWidth - narrow.WindowWidth, 200);
+    EXPECT_GE(narrow.HomeX, 0);
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &saved, 0);
+    StopDrawing();
 }
 
 }  // namespace

@@ -147,4 +147,35 @@ TEST(Geometry, UnusableValuesNeverReachTheArithmetic) {
     }
 }
 
+TEST(Geometry, MonitorsAndVirtualScreenWithTheLensKeptOnThePrimary) {
+    // Without monitor facts the display mode at the origin is the one monitor.
+    const LensGeometry one = Layout(2, 24, 0, Facts(0, 0, 1920, 1040));
+    ASSERT_EQ(one.Monitors.Count, 1);
+    EXPECT_EQ(one.Monitors.Rects[0].right, 1920);
+    EXPECT_EQ(one.Monitors.Rects[0].bottom, 1080);
+    EXPECT_EQ(one.VirtualScreen.left, 0);
+    EXPECT_EQ(one.VirtualScreen.bottom, 1080);
+
+    // A second monitor left of the primary: negative coordinates, and the home
+    // stays on the primary's work area.
+    SystemFacts f = Facts(0, 0, 1920, 1040);
+    f.Monitors.Count = 2;
+    f.Monitors.Rects[0] = {0, 0, 1920, 1080};
+    f.Monitors.Rects[1] = {-1280, -200, 0, 824};
+    f.VirtualScreen = {-1280, -200, 1920, 1080};
+    const LensGeometry two = Layout(2, 24, 0, f);
+    EXPECT_EQ(two.Monitors.Count, 2);
+    EXPECT_EQ(two.VirtualScreen.left, -1280);
+    EXPECT_EQ(two.VirtualScreen.top, -200);
+    EXPECT_EQ(two.HomeX, one.HomeX);
+    EXPECT_EQ(two.HomeY, one.HomeY);
+    // Without the virtual screen it is the monitors' bounding box.
+    f.VirtualScreen = {};
+    EXPECT_EQ(Layout(2, 24, 0, f).VirtualScreen.top, -200);
+}
+
+TEST(Geometry, NarrowestProStripIsFormat11AtZoom6) {
+    EXPECT_EQ(NarrowestProStripWidth(), 127);
+}
+
 }  // namespace
