@@ -7,15 +7,11 @@
 #include "settings/settings.h"
 
 POINT PointerPos;
+COLORREF PointerColour;
 
 namespace {
 
 constexpr double SelfImageReach = 0.55;
-
-// The masked copy keeps the grid or guide line where the mask is black.
-// MaskBlt is the masked copy of the unrotated image rectangle that works on
-// Windows and on Wine alike.
-constexpr DWORD MaskedCopy = MAKEROP4(SRCCOPY, 0x00AA0029);
 
 void FillBand(const LensRect& r) {
     if (r.right <= r.left || r.bottom <= r.top)
@@ -80,12 +76,8 @@ void ShowIdlePicture() {
     const LensGeometry& g = Geometry;
     BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, IdleSurface, 0, 0,
            SRCCOPY);
-    if (LensSettings.ProFlag == 1) {
-        RECT strip{g.TextStripRect.left, g.TextStripRect.top, g.TextStripRect.right,
-                   g.TextStripRect.bottom};
-        FillRect(LensDC, &strip, StripBrush);
-        DrawTextA(LensDC, "(disabled)", -1, &strip, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-    }
+    if (LensSettings.ProFlag == 1)
+        DrawStripText("(disabled)");
 }
 
 void ZoomAroundCursor() {
@@ -94,16 +86,44 @@ void ZoomAroundCursor() {
     const int py = PointerPos.y;
     StretchBlt(ZoomSurface, 0, 0, g.ImageWidth, g.ImageHeight, ScreenDC, px - g.SourceColumns / 2,
                py - g.SourceRows / 2, g.SourceColumns, g.SourceRows, SRCCOPY);
+    // The pixel under the pointer, read from the capture before anything is
+    // painted over it: one screen read per refresh, not two.
+    if (LensSettings.ProFlag == 1)
+        PointerColour = ReadPointerColour();
     LensRect bands[4];
     const int n = OffscreenBands(g, px, py, bands);
     for (int i = 0; i < n; ++i)
         FillBand(bands[i]);
     PaintSelfImage(MovedAside);
 
-    if (LensSettings.ProFlag == 1 || LensSettings.ReadingFlag == 1)
-        MaskBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, ZoomSurface, 0, 0,
-                PassMask, 0, 0, MaskedCopy);
-    else
-        BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, ZoomSurface, 0, 0,
-               SRCCOPY);
+    PutPictureInWindow();
+}
+
+void PutPictureInWindow() {
+    const LensGeometry& g = Geometry;
+    // Pro and Reading: the grid or guide pixels are written into the picture
+    // in memory, then one plain copy. The window gets what a masked copy over
+    // the blitted overlay would give it, without the masked blit's cost.
+    if (LensSettings.ProFlag == 1 || LensSettings.ReadingFlag == 1) {
+        GdiFlush();
+        if (uint32_t* picture = SurfacePixels(ZoomSurface))
+            ComposeOverlay(picture);
+    }
+    BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, ZoomSurface, 0, 0,
+           SRCCOPY);
+}
+
+COLORREF ReadPointerColour() {
+    const LensGeometry& g = Geometry;
+    GdiFlush();
+    const uint32_t* picture = SurfacePixels(ZoomSurface);
+    if (!picture || g.SourceColumns <= 0 || g.SourceRows <= 0)
+        return GetPixel(ScreenDC, PointerPos.x, PointerPos.y);
+    // The middle of the pointer's cell, whatever the stretch ratio.
+    const int hc = g.SourceColumns / 2;
+    const int hr = g.SourceRows / 2;
+    const int x = (2 * hc + 1) * g.ImageWidth / (2 * g.SourceColumns);
+    const int y = (2 * hr + 1) * g.ImageHeight / (2 * g.SourceRows);
+    const uint32_t p = picture[static_cast<size_t>(y) * g.ImageWidth + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
 }
