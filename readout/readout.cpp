@@ -14,6 +14,10 @@ char PixelText[PixelTextSize];
 
 namespace {
 
+// The text the strip shows now, so that an unchanged text is not drawn again.
+char StripText[PixelTextSize];
+bool StripTextValid;
+
 constexpr int ClipboardTries = 6;
 constexpr DWORD ClipboardWaitMs = 10;
 
@@ -155,7 +159,13 @@ void FormatPixelValue(COLORREF colour, int pixelFormat, int numberBase, char* te
 
 void ShowPixelValue() {
     FormatPixelValue(PointerColour, LensSettings.PixelFormat, LensSettings.NumberBase, PixelText);
+    if (StripTextValid && std::strcmp(StripText, PixelText) == 0)
+        return;
     DrawStripText(PixelText);
+}
+
+void ForgetStripText() {
+    StripTextValid = false;
 }
 
 void DrawStripText(const char* text) {
@@ -163,6 +173,8 @@ void DrawStripText(const char* text) {
     RECT strip{r.left, r.top, r.right, r.bottom};
     FillRect(LensDC, &strip, StripBrush);
     DrawTextA(LensDC, text, -1, &strip, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    snprintf(StripText, sizeof(StripText), "%s", text);
+    StripTextValid = true;
 }
 
 bool HandToClipboard(UINT format, HANDLE data) {

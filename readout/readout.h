@@ -11,6 +11,7 @@ extern char PixelText[PixelTextSize];
 void ShowPixelValue();
 // White strip above the image with the text centred in LensDC's own font.
 void DrawStripText(const char* text);
+void ForgetStripText();  // the strip was erased: the next text is drawn in any case
 // Ctrl and Shift: copy from an active Pro lens, with the click once the
 // clipboard holds the copy. True when something was placed.
 bool CopyPixelText();

@@ -1,6 +1,8 @@
 // The refresh path: what the lens shows for the current pointer position.
 #include "render/render.h"
 
+#include <cstring>
+
 #include "app/app.h"
 #include "avoidance/avoidance.h"
 #include "readout/readout.h"
@@ -12,6 +14,30 @@ COLORREF PointerColour;
 namespace {
 
 constexpr double SelfImageReach = 0.55;
+
+// ZoomSurface draws into one of two pictures while the other keeps what the
+// window shows; they change places at every copy into the window. A refresh
+// whose picture is the same leaves the window alone: under Wine every window
+// update is an upload to the X server and a repaint by the compositor.
+HBITMAP SparePicture;
+int SpareWidth;
+int SpareHeight;
+bool ShownPictureValid;
+
+// The second picture, made at the first refresh after the layout changed.
+uint32_t* SparePixels(const LensGeometry& g) {
+    if (!SparePicture || SpareWidth != g.ImageWidth || SpareHeight != g.ImageHeight) {
+        ReleaseSparePicture();
+        SparePicture = NewPictureBitmap(g.ImageWidth, g.ImageHeight);
+        SpareWidth = g.ImageWidth;
+        SpareHeight = g.ImageHeight;
+        ShownPictureValid = false;
+    }
+    DIBSECTION dib{};
+    if (GetObjectA(SparePicture, sizeof(dib), &dib) != sizeof(dib))
+        return nullptr;
+    return static_cast<uint32_t*>(dib.dsBm.bmBits);
+}
 
 void FillBand(const LensRect& r) {
     if (r.right <= r.left || r.bottom <= r.top)
@@ -72,8 +98,14 @@ void RefreshLens() {
         ShowPixelValue();
 }
 
+void ForgetShownPicture() {
+    ShownPictureValid = false;
+    ForgetStripText();
+}
+
 void ShowIdlePicture() {
     const LensGeometry& g = Geometry;
+    ShownPictureValid = false;
     BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, IdleSurface, 0, 0,
            SRCCOPY);
     if (LensSettings.ProFlag == 1)
@@ -104,13 +136,27 @@ void PutPictureInWindow() {
     // Pro and Reading: the grid or guide pixels are written into the picture
     // in memory, then one plain copy. The window gets what a masked copy over
     // the blitted overlay would give it, without the masked blit's cost.
-    if (LensSettings.ProFlag == 1 || LensSettings.ReadingFlag == 1) {
-        GdiFlush();
-        if (uint32_t* picture = SurfacePixels(ZoomSurface))
-            ComposeOverlay(picture);
-    }
+    GdiFlush();
+    uint32_t* picture = SurfacePixels(ZoomSurface);
+    if (picture && (LensSettings.ProFlag == 1 || LensSettings.ReadingFlag == 1))
+        ComposeOverlay(picture);
+    const uint32_t* shown = picture ? SparePixels(g) : nullptr;
+    if (shown && ShownPictureValid &&
+        std::memcmp(shown, picture,
+                    static_cast<size_t>(g.ImageWidth) * g.ImageHeight * sizeof(uint32_t)) == 0)
+        return;
     BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, ZoomSurface, 0, 0,
            SRCCOPY);
+    if (shown) {
+        SparePicture = static_cast<HBITMAP>(SelectObject(ZoomSurface, SparePicture));
+        ShownPictureValid = true;
+    }
+}
+
+void ReleaseSparePicture() {
+    if (SparePicture)
+        DeleteObject(SparePicture);
+    SparePicture = nullptr;
 }
 
 COLORREF ReadPointerColour() {

@@ -4,6 +4,7 @@
 // refresh writes into the magnified picture before its one plain copy.
 #include "render/render.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -17,15 +18,40 @@ namespace {
 constexpr COLORREF KeyColour = 0x00FF00FF;
 constexpr uint32_t KeyPixel = 0x00FF00FF;  // magenta reads the same in both byte orders
 
-// Overlay pixels to keep: one row's stretch of them, by offset into the picture.
+// Overlay pixels to keep, as stretches along a row. Rows share their list of
+// stretches when they have the same one (a grid has two kinds of rows, a
+// guide two), so the lists stay small and close at hand while a refresh
+// walks every row.
 struct KeptRun {
-    uint32_t offset;
+    uint32_t x;
     uint32_t length;
 };
+struct RowKind {
+    uint32_t first;  // into KeptRuns
+    uint32_t count;
+};
 std::vector<KeptRun> KeptRuns;
+std::vector<RowKind> RowKinds;
+std::vector<uint32_t> KindOfRow;
 const uint32_t* KeptPixels;  // the overlay's own pixels
 int KeptWidth;
 int KeptHeight;
+
+// Index of the row kind with these runs, added if it is new.
+uint32_t FindOrAddKind(const std::vector<KeptRun>& runs) {
+    for (uint32_t k = 0; k < RowKinds.size(); ++k) {
+        const RowKind& kind = RowKinds[k];
+        if (kind.count == runs.size() &&
+            std::equal(runs.begin(), runs.end(), KeptRuns.begin() + kind.first,
+                       [](const KeptRun& a, const KeptRun& b) {
+                           return a.x == b.x && a.length == b.length;
+                       }))
+            return k;
+    }
+    RowKinds.push_back({static_cast<uint32_t>(KeptRuns.size()), static_cast<uint32_t>(runs.size())});
+    KeptRuns.insert(KeptRuns.end(), runs.begin(), runs.end());
+    return static_cast<uint32_t>(RowKinds.size() - 1);
+}
 
 uint32_t DibPixel(COLORREF c) {
     return (static_cast<uint32_t>(GetRValue(c)) << 16) |
@@ -38,25 +64,28 @@ void TakeOverlayPixels(int width, int height) {
     GdiFlush();
     const uint32_t* pixels = SurfacePixels(OverlaySurface);
     KeptRuns.clear();
+    RowKinds.clear();
+    KindOfRow.assign(pixels ? height : 0, 0);
     KeptPixels = pixels;
     KeptWidth = width;
     KeptHeight = height;
     // Monochrome rows are padded to 16 bits; a set bit is white: pass.
     const int stride = (width + 15) / 16 * 2;
     std::vector<uint8_t> mask(static_cast<size_t>(stride) * height, 0xFF);
+    std::vector<KeptRun> runs;
     for (int y = 0; pixels && y < height; ++y) {
         const uint32_t* row = pixels + static_cast<size_t>(y) * width;
+        runs.clear();
         for (int x = 0; x < width; ++x) {
             if ((row[x] & 0x00FFFFFF) == KeyPixel)
                 continue;
             mask[static_cast<size_t>(y) * stride + x / 8] &= static_cast<uint8_t>(~(0x80 >> (x % 8)));
-            const uint32_t offset = static_cast<uint32_t>(y) * width + x;
-            if (!KeptRuns.empty() && KeptRuns.back().offset + KeptRuns.back().length == offset &&
-                x > 0)
-                ++KeptRuns.back().length;
+            if (!runs.empty() && runs.back().x + runs.back().length == static_cast<uint32_t>(x))
+                ++runs.back().length;
             else
-                KeptRuns.push_back({offset, 1});
+                runs.push_back({static_cast<uint32_t>(x), 1});
         }
+        KindOfRow[y] = FindOrAddKind(runs);
     }
     DeleteObject(PassMask);
     PassMask = CreateBitmap(width, height, 1, 1, mask.data());
@@ -167,6 +196,18 @@ void BlitOverlay() {
 void ComposeOverlay(uint32_t* picture) {
     if (!KeptPixels || KeptWidth != Geometry.ImageWidth || KeptHeight != Geometry.ImageHeight)
         return;
-    for (const KeptRun& run : KeptRuns)
-        std::memcpy(picture + run.offset, KeptPixels + run.offset, run.length * sizeof(uint32_t));
+    const KeptRun* runs = KeptRuns.data();
+    for (int y = 0; y < KeptHeight; ++y) {
+        const RowKind kind = RowKinds[KindOfRow[y]];
+        const size_t base = static_cast<size_t>(y) * KeptWidth;
+        uint32_t* to = picture + base;
+        const uint32_t* from = KeptPixels + base;
+        for (uint32_t k = kind.first; k < kind.first + kind.count; ++k) {
+            const KeptRun run = runs[k];
+            if (run.length == 1)
+                to[run.x] = from[run.x];
+            else
+                std::memcpy(to + run.x, from + run.x, run.length * sizeof(uint32_t));
+        }
+    }
 }

@@ -46,6 +46,7 @@ void ReplaceSurfaceBitmap(HDC surface, int width, int height);
 // The pixels of a surface's DIB section, nullptr if it holds another bitmap.
 // GdiFlush before reading what GDI drew.
 uint32_t* SurfacePixels(HDC surface);
+HBITMAP NewPictureBitmap(int width, int height);  // such a DIB section, unselected
 
 // Pictures rebuilt at every show.
 void PrepareShow();
@@ -79,8 +80,13 @@ void RefreshLens();
 void ShowIdlePicture();
 void ZoomAroundCursor();
 void PaintSelfImage(int movedAside);  // draws the lens's own picture into ZoomSurface
-// ZoomSurface into the window, with the grid or guide in Pro and Reading.
+// ZoomSurface into the window, with the grid or guide in Pro and Reading;
+// nothing when the window already shows that very picture.
 void PutPictureInWindow();
+// The window's picture and strip are no longer known (a paint erased them):
+// the next refresh draws them whole.
+void ForgetShownPicture();
+void ReleaseSparePicture();  // at shutdown: the second picture of ZoomSurface
 // The pointer's pixel as the capture in ZoomSurface holds it (the middle of
 // its cell), before bands and self-image are painted.
 COLORREF ReadPointerColour();

@@ -57,6 +57,11 @@ void CreateEarlyDrawingObjects() {
 }
 
 void ReplaceSurfaceBitmap(HDC surface, int width, int height) {
+    HGDIOBJ old = SelectObject(surface, NewPictureBitmap(width, height));
+    DeleteObject(old);
+}
+
+HBITMAP NewPictureBitmap(int width, int height) {
     // A zero size (the idle picture built at start-up, before any layout)
     // would give no bitmap at all; keep one of ours.
     BITMAPINFO info{};
@@ -70,8 +75,7 @@ void ReplaceSurfaceBitmap(HDC surface, int width, int height) {
     HBITMAP fresh = CreateDIBSection(LensDC, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
     if (!fresh)
         fresh = CreateCompatibleBitmap(LensDC, info.bmiHeader.biWidth, -info.bmiHeader.biHeight);
-    HGDIOBJ old = SelectObject(surface, fresh);
-    DeleteObject(old);
+    return fresh;
 }
 
 uint32_t* SurfacePixels(HDC surface) {
@@ -157,6 +161,7 @@ void ReleaseDrawingResources() {
     DeleteObject(LogoBitmap);
     DeleteObject(idle);
     DeleteObject(PassMask);
+    ReleaseSparePicture();
 
     DeleteObject(KeyBrush);
     DeleteObject(OffscreenBrush);
