@@ -139,26 +139,42 @@ double TimeGridBuild() {
     });
 }
 
-// RefreshLens reads the pointer first; under Wine that asks the X server.
-double TimeCursorReads() {
-    POINT p;
-    return MedianTime(Refreshes, [&] { GetCursorPos(&p); });
-}
 
-double TimeFloor(int px, int py) {
+struct RefreshFigures {
+    double refresh, floor, cursor;
+};
+
+// Refresh, floor and pointer read taken in turns within one loop, so that the
+// load of the machine, which drifts, weighs on all three alike.
+RefreshFigures TimeRefreshAgainstFloor(int px, int py) {
     const LensGeometry& g = Geometry;
     HDC memory = CreateCompatibleDC(LensDC);
     HBITMAP bitmap = CreateCompatibleBitmap(LensDC, g.ImageWidth, g.ImageHeight);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    const double median = MedianTime(Refreshes, [&] {
-        CaptureInto(memory, px, py);
-        BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, memory, 0, 0,
-               SRCCOPY);
-    });
+    std::vector<double> refresh, floor, cursor;
+    auto timed = [](std::vector<double>& into, auto step) {
+        const double start = Now();
+        step();
+        GdiFlush();
+        into.push_back(Now() - start);
+    };
+    POINT p;
+    for (int i = 0; i < Refreshes; ++i) {
+        timed(refresh, [] {
+            ForgetShownPicture();
+            RefreshLens();
+        });
+        timed(floor, [&] {
+            CaptureInto(memory, px, py);
+            BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, memory, 0, 0,
+                   SRCCOPY);
+        });
+        timed(cursor, [&] { GetCursorPos(&p); });
+    }
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    return median;
+    return {Median(refresh), Median(floor), Median(cursor)};
 }
 
 // One layout, in this process.
@@ -184,9 +200,10 @@ int MeasureLayout(int mode, int factor, int format) {
     const int awayY = g.SourceRows / 2 + 10;
     SetCursorPos(awayX, awayY);
     ToggleActive();
-    const double refresh = TimeRefreshes();
+    const RefreshFigures figures = TimeRefreshAgainstFloor(awayX, awayY);
+    const double refresh = figures.refresh;
+    const double floor = figures.floor;
     const double still = TimeStillRefreshes();
-    const double floor = TimeFloor(awayX, awayY);
     const bool pro = LensSettings.ProFlag == 1;
     const double grid = pro ? TimeGridBuild() : 0.0;
     if (LensSettings.ReadingFlag == 1)
@@ -194,7 +211,7 @@ int MeasureLayout(int mode, int factor, int format) {
     else
         SetCursorPos(g.HomeX - 20, g.HomeY + g.WindowHeight / 2);
     const double self = TimeRefreshes();
-    const double cursor = TimeCursorReads();
+    const double cursor = figures.cursor;
 
     const char* names[] = {"Common", "Pro", "Reading"};
     char gridText[16] = "-";
