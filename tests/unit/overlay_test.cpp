@@ -181,4 +181,36 @@ TEST_F(Overlay, CopyIntoTheWindowGivesTheMaskedBlitsPixels) {
     LensDC = lensDC;
 }
 
+// A refresh over an unchanged picture leaves the window alone, until a paint
+// has erased what the window showed.
+TEST_F(Overlay, AnUnchangedPictureIsCopiedAgainOnlyAfterAPaint) {
+    HDC lensDC = LensDC;
+    UseLayout(ModePro, 6, 11);
+    const LensGeometry& g = Geometry;
+    PrepareShow();
+    BuildProOverlay();
+    PixelSurface window(g.WindowWidth, g.WindowHeight);
+    LensDC = window.dc;
+    Initialised = 1;
+    LensShown = 1;
+    LensActive = 1;
+    RefreshLens();
+    GdiFlush();
+    const COLORREF corner = window.At(g.ImageLeft, g.ImageTop);  // a grid pixel
+    EXPECT_EQ(corner, 0x00808080u);
+    RECT all{0, 0, g.WindowWidth, g.WindowHeight};
+    FillRect(window.dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    RefreshLens();
+    GdiFlush();
+    EXPECT_EQ(window.At(g.ImageLeft + 1, g.ImageTop + 1), 0u);  // left alone
+    PaintLens();
+    GdiFlush();
+    EXPECT_EQ(window.At(g.ImageLeft, g.ImageTop), corner);
+    // The strip was drawn again too: white around the text.
+    EXPECT_EQ(window.At(g.TextStripRect.left, g.TextStripRect.top), 0x00FFFFFFu);
+    LensActive = 0;
+    LensShown = 0;
+    LensDC = lensDC;
+}
+
 }  // namespace
