@@ -95,6 +95,7 @@ void PaintLens() {
     // A paint can arrive before the drawing objects exist, or while hidden.
     if (Initialised != 1 || LensShown != 1)
         return;
+    ForgetShownPicture();
     if (LensActive == 1 && OverlayMode())
         BlitOverlay();
     RefreshLens();

@@ -2,12 +2,16 @@
 //   show     - ShowOrHideLens from hidden (LayoutLens, PrepareShow, overlays,
 //              both windows shown) through the first paint of the lens
 //   drawing  - the part of a show that draws: zoom bitmap, idle picture, paint
-//   refresh  - RefreshLens, active, pointer fixed away from the lens
+//   refresh  - RefreshLens, active, pointer fixed away from the lens, the
+//              window's picture forgotten before each so that every one copies
+//   still    - RefreshLens over the same still picture: nothing to copy
 //   self     - RefreshLens with the lens inside the captured area
 //   floor    - one StretchBlt of the same area from the screen into a memory
 //              bitmap plus one BitBlt of it into the lens window
-//   cursor   - one GetCursorPos, which every RefreshLens starts with
-//   composed - Pro and Reading: the floor plus a masked copy done in memory
+//   cursor   - one GetCursorPos, which every RefreshLens starts with (an X
+//              round trip under Wine that the floor does not pay)
+//   bare     - (refresh - cursor) / floor
+//   grid     - Pro: building the grid overlay and its mask
 // and the peak working set of the process. Without arguments it runs every
 // layout, each in a fresh process of its own so that each peak is its own.
 #include <windows.h>
@@ -16,9 +20,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/app.h"
+#include "driver.h"
 #include "geometry/geometry.h"
 #include "render/render.h"
 #include "settings/settings.h"
@@ -113,65 +120,61 @@ double TimeShow() {
 }
 
 double TimeRefreshes() {
+    return MedianTime(Refreshes, [] {
+        ForgetShownPicture();
+        RefreshLens();
+    });
+}
+
+double TimeStillRefreshes() {
+    RefreshLens();
     return MedianTime(Refreshes, [] { RefreshLens(); });
 }
 
-// A masked copy composed in memory instead of MaskBlt to the window: the
-// picture ANDed with the mask, ORed with the kept pixels (black where the
-// mask passes), then one plain copy. Measured to size a change of the Pro
-// and Reading refresh; same area and same screen read as the floor.
-double TimeComposedMaskedCopy(int px, int py) {
+// Building the Pro grid overlay and its mask, as a show with a new layout does.
+double TimeGridBuild() {
+    return MedianTime(Shows, [] {
+        OverlayBuiltZoom = -1;
+        BuildProOverlay();
+    });
+}
+
+
+struct RefreshFigures {
+    double refresh, floor, cursor;
+};
+
+// Refresh, floor and pointer read taken in turns within one loop, so that the
+// load of the machine, which drifts, weighs on all three alike.
+RefreshFigures TimeRefreshAgainstFloor(int px, int py) {
     const LensGeometry& g = Geometry;
     HDC memory = CreateCompatibleDC(LensDC);
     HBITMAP bitmap = CreateCompatibleBitmap(LensDC, g.ImageWidth, g.ImageHeight);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    HDC maskDC = CreateCompatibleDC(LensDC);
-    HBITMAP mask = CreateBitmap(g.ImageWidth, g.ImageHeight, 1, 1, nullptr);
-    HGDIOBJ oldMask = SelectObject(maskDC, mask);
-    PatBlt(maskDC, 0, 0, g.ImageWidth, g.ImageHeight, WHITENESS);
-    HDC keptDC = CreateCompatibleDC(LensDC);
-    HBITMAP kept = CreateCompatibleBitmap(LensDC, g.ImageWidth, g.ImageHeight);
-    HGDIOBJ oldKept = SelectObject(keptDC, kept);
-    PatBlt(keptDC, 0, 0, g.ImageWidth, g.ImageHeight, BLACKNESS);
-    const double median = MedianTime(Refreshes, [&] {
-        CaptureInto(memory, px, py);
-        BitBlt(memory, 0, 0, g.ImageWidth, g.ImageHeight, maskDC, 0, 0, SRCAND);
-        BitBlt(memory, 0, 0, g.ImageWidth, g.ImageHeight, keptDC, 0, 0, SRCPAINT);
-        BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, memory, 0, 0,
-               SRCCOPY);
-    });
-    SelectObject(keptDC, oldKept);
-    DeleteObject(kept);
-    DeleteDC(keptDC);
-    SelectObject(maskDC, oldMask);
-    DeleteObject(mask);
-    DeleteDC(maskDC);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    return median;
-}
-
-// RefreshLens reads the pointer first; under Wine that asks the X server.
-double TimeCursorReads() {
+    std::vector<double> refresh, floor, cursor;
+    auto timed = [](std::vector<double>& into, auto step) {
+        const double start = Now();
+        step();
+        GdiFlush();
+        into.push_back(Now() - start);
+    };
     POINT p;
-    return MedianTime(Refreshes, [&] { GetCursorPos(&p); });
-}
-
-double TimeFloor(int px, int py) {
-    const LensGeometry& g = Geometry;
-    HDC memory = CreateCompatibleDC(LensDC);
-    HBITMAP bitmap = CreateCompatibleBitmap(LensDC, g.ImageWidth, g.ImageHeight);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    const double median = MedianTime(Refreshes, [&] {
-        CaptureInto(memory, px, py);
-        BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, memory, 0, 0,
-               SRCCOPY);
-    });
+    for (int i = 0; i < Refreshes; ++i) {
+        timed(refresh, [] {
+            ForgetShownPicture();
+            RefreshLens();
+        });
+        timed(floor, [&] {
+            CaptureInto(memory, px, py);
+            BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, memory, 0, 0,
+                   SRCCOPY);
+        });
+        timed(cursor, [&] { GetCursorPos(&p); });
+    }
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    return median;
+    return {Median(refresh), Median(floor), Median(cursor)};
 }
 
 // One layout, in this process.
@@ -197,25 +200,28 @@ int MeasureLayout(int mode, int factor, int format) {
     const int awayY = g.SourceRows / 2 + 10;
     SetCursorPos(awayX, awayY);
     ToggleActive();
-    const double refresh = TimeRefreshes();
-    const double floor = TimeFloor(awayX, awayY);
-    const bool masked = LensSettings.ProFlag == 1 || LensSettings.ReadingFlag == 1;
-    const double composed = masked ? TimeComposedMaskedCopy(awayX, awayY) : 0.0;
+    const RefreshFigures figures = TimeRefreshAgainstFloor(awayX, awayY);
+    const double refresh = figures.refresh;
+    const double floor = figures.floor;
+    const double still = TimeStillRefreshes();
+    const bool pro = LensSettings.ProFlag == 1;
+    const double grid = pro ? TimeGridBuild() : 0.0;
     if (LensSettings.ReadingFlag == 1)
         SetCursorPos(g.ScreenWidth / 2, g.HomeY - 5);
     else
         SetCursorPos(g.HomeX - 20, g.HomeY + g.WindowHeight / 2);
     const double self = TimeRefreshes();
-    const double cursor = TimeCursorReads();
+    const double cursor = figures.cursor;
 
     const char* names[] = {"Common", "Pro", "Reading"};
-    char composedText[16] = "-";
-    if (masked)
-        snprintf(composedText, sizeof(composedText), "%.3f", composed);
-    printf("%-8s %2d %2d %5dx%-4d %7.2f %7.2f %8.3f %8.3f %8.3f %6.2f %7.3f %8s %7.1f %7.1f\n",
+    char gridText[16] = "-";
+    if (pro)
+        snprintf(gridText, sizeof(gridText), "%.2f", grid);
+    printf("%-8s %2d %2d %5dx%-4d %7.2f %7.2f %8.3f %8.3f %8.3f %8.3f %6.2f %7.3f %5.2f %6s %7.1f "
+           "%7.1f\n",
            names[mode], factor, format, g.ImageWidth, g.ImageHeight, Median(shows), drawing,
-           refresh, self,
-           floor, refresh / floor, cursor, composedText, PeakMegabytes(), before);
+           refresh, still, self, floor, refresh / floor, cursor, (refresh - cursor) / floor,
+           gridText, PeakMegabytes(), before);
     fflush(stdout);
     ReleaseDrawingResources();
     return 0;
@@ -224,11 +230,13 @@ int MeasureLayout(int mode, int factor, int format) {
 int RunAll(const char* self) {
     printf("Vellix bench: medians in ms; drawing = the show's own drawing (zoom bitmap, idle\n"
            "picture, first paint), the rest of show is placing and mapping the windows;\n"
-           "ratio = refresh / floor; cursor = one GetCursorPos;\n"
-           "composed = floor with the masked copy done in memory (Pro, Reading);\n"
+           "still = a refresh over an unchanged picture; ratio = refresh / floor;\n"
+           "cursor = one GetCursorPos; bare = (refresh - cursor) / floor;\n"
+           "grid = Pro grid overlay and mask build;\n"
            "peak working set in MB, start = the same before the program's start-up\n");
-    printf("%-8s %2s %2s %10s %7s %7s %8s %8s %8s %6s %7s %8s %7s %7s\n", "mode", "f", "fm",
-           "image", "show", "drawing", "refresh", "self", "floor", "ratio", "cursor", "composed", "peak", "start");
+    printf("%-8s %2s %2s %10s %7s %7s %8s %8s %8s %8s %6s %7s %5s %6s %7s %7s\n", "mode", "f",
+           "fm", "image", "show", "drawing", "refresh", "still", "self", "floor", "ratio", "cursor",
+           "bare", "grid", "peak", "start");
     fflush(stdout);
     struct Run {
         int mode, factor, format;
@@ -266,9 +274,52 @@ int RunAll(const char* self) {
     return failed == 0 ? 0 : 1;
 }
 
+// Live refresh for the CPU count that scripts/bench makes from outside: the
+// real program with Dynamic refresh, its lens active at the default layout
+// over a still picture, for the given seconds; then the program ends and the
+// picture stays as long again for another magnifier to show it.
+int RunLive(int seconds) {
+    const std::string dir = MakeTempDirectory();
+    WriteFileBytes(dir + "\\Profile_A.ini",
+                   "Configuration=0;\r\nMagnify Factor=2;\r\nWindow Format=24;\r\n"
+                   "Pixel Format=1;\r\nBase=1;\r\nDynamic=1;\r\nSound=0;");
+    VellixRun run;
+    if (!StartVellix(run, dir))
+        return 1;
+    const LensGeometry g = GeometryFor(2, 24, 0);
+    const int px = 300, py = 300;
+    PatternWindow pattern;
+    const RECT area = CapturedArea(g, px, py);
+    ShowPattern(pattern, area, PatternColour);
+    ShowLens(run);
+    MovePointer(run, px, py);
+    SendKey(run.overlay, VK_SPACE);
+    const bool live = WaitMagnified(run, g, px, py);
+    // Waits on messages, not a poll: this process must not count in the figures.
+    auto stay = [](int s) {
+        const DWORD end = GetTickCount() + static_cast<DWORD>(s) * 1000;
+        while (GetTickCount() < end) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);
+            Pump();
+        }
+    };
+    printf("live %s %dx%d+%ld+%ld\n", live ? "ok" : "not-magnifying", g.SourceColumns,
+           g.SourceRows, area.left, area.top);
+    fflush(stdout);
+    stay(seconds);
+    KillVellix(run);
+    printf("vellix-done\n");
+    fflush(stdout);
+    stay(seconds);
+    ClosePattern(pattern);
+    return live ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && strcmp(argv[2], "live") == 0)
+        return RunLive(atoi(argv[3]));
     if (argc == 4)
         return MeasureLayout(atoi(argv[1]), atoi(argv[2]), atoi(argv[3]));
     char self[MAX_PATH] = {};

@@ -1,11 +1,211 @@
+// The colour under the pointer as text in the Pro strip, and its copies.
 #include "readout/readout.h"
 
-// The pixel value text and the clipboard copies come with the Pro readout;
-// until then the Pro strip stays as the idle picture left it and the keys copy
-// nothing.
+#include <mmsystem.h>
 
-void ShowPixelValue() {}
+#include <cstdio>
+#include <cstring>
 
-void CopyPixelText() {}
+#include "app/app.h"
+#include "render/render.h"
+#include "settings/settings.h"
 
-void CopyColourSwatch() {}
+char PixelText[PixelTextSize];
+
+namespace {
+
+// The text the strip shows now, so that an unchanged text is not drawn again.
+char StripText[PixelTextSize];
+bool StripTextValid;
+
+constexpr int ClipboardTries = 6;
+constexpr DWORD ClipboardWaitMs = 10;
+
+// Digits of value in base 16 (lower case) or 2, without leading zeros.
+void WriteUnsigned(unsigned long value, unsigned base, char* out, size_t size) {
+    char digits[40];
+    int n = 0;
+    do {
+        digits[n++] = "0123456789abcdef"[value % base];
+        value /= base;
+    } while (value != 0);
+    size_t k = 0;
+    while (n > 0 && k + 1 < size)
+        out[k++] = digits[--n];
+    out[k] = '\0';
+}
+
+void Append(char* text, const char* piece) {
+    const size_t used = std::strlen(text);
+    if (used + 1 < PixelTextSize)
+        snprintf(text + used, PixelTextSize - used, "%s", piece);
+}
+
+void WriteTriple(COLORREF colour, int numberBase, char* text) {
+    if (numberBase == 2) {
+        text[0] = '\0';
+        const char* pieces[] = {"(", ", ", ", "};
+        char scratch[20];
+        for (int i = 1; i <= 3; ++i) {
+            Append(text, pieces[i - 1]);
+            snprintf(scratch, sizeof(scratch), "%u", ColourComponent(i, colour));
+            Append(text, scratch);
+        }
+        Append(text, ")");
+    } else if (numberBase == 1 || numberBase == 3) {
+        text[0] = '\0';
+        const char* pieces[] = {"(0x", ", 0x", ", 0x"};
+        char scratch[20];
+        for (int i = 1; i <= 3; ++i) {
+            Append(text, pieces[i - 1]);
+            WriteUnsigned(ColourComponent(i, colour), 16, scratch, sizeof(scratch));
+            UpperCaseText(scratch);
+            Append(text, scratch);
+        }
+        Append(text, ")");
+    }
+}
+
+void WriteSingle(uint32_t value, int numberBase, char* text) {
+    if (numberBase == 1) {
+        WriteUnsigned(value, 16, text, PixelTextSize);
+        UpperCaseText(text);
+    } else if (numberBase == 2) {
+        snprintf(text, PixelTextSize, "%ld", static_cast<long>(static_cast<int32_t>(value)));
+    } else if (numberBase == 3) {
+        WriteUnsigned(value, 2, text, PixelTextSize);
+    }
+}
+
+bool OpenClipboardSoon() {
+    // Clipboard managers hold the clipboard for a moment after each change.
+    for (int i = 0; i < ClipboardTries; ++i) {
+        if (i > 0)
+            Sleep(ClipboardWaitMs);
+        if (OpenClipboard(LensWindow))
+            return true;
+    }
+    return false;
+}
+
+void FreeClipboardData(UINT format, HANDLE data) {
+    if (format == CF_BITMAP)
+        DeleteObject(data);
+    else
+        GlobalFree(data);
+}
+
+bool PutTextOnClipboard(const char* text) {
+    // Zeroed: programs outside Wine receive the whole block, not just the text.
+    HGLOBAL block = GlobalAlloc(GMEM_DDESHARE | GMEM_MOVEABLE | GMEM_ZEROINIT, PixelTextSize);
+    if (!block)
+        return false;
+    if (char* p = static_cast<char*>(GlobalLock(block))) {
+        snprintf(p, PixelTextSize, "%s", text);
+        GlobalUnlock(block);
+    }
+    return HandToClipboard(CF_TEXT, block);
+}
+
+bool PutSwatchOnClipboard() {
+    const COLORREF colour = GetPixel(ScreenDC, PointerPos.x, PointerPos.y);
+    HBRUSH brush = CreateSolidBrush(colour);
+    HDC dc = CreateCompatibleDC(LensDC);
+    HBITMAP swatch = CreateCompatibleBitmap(LensDC, 10, 10);
+    HGDIOBJ old = SelectObject(dc, swatch);
+    RECT all{0, 0, 10, 10};
+    FillRect(dc, &all, brush);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(brush);
+    if (!HandToClipboard(CF_BITMAP, swatch))
+        return false;
+    // The placeholder goes once a swatch replaces it; swatches belong to the clipboard.
+    if (SwatchPlaceholderHeld == 1)
+        DeleteObject(SwatchBitmap);
+    SwatchPlaceholderHeld = 0;
+    SwatchBitmap = swatch;
+    return true;
+}
+
+bool ProLensActive() {
+    return LensSettings.ProFlag == 1 && LensActive == 1;
+}
+
+}  // namespace
+
+unsigned char ColourComponent(int index, COLORREF colour) {
+    return static_cast<unsigned char>((colour >> (8 * (index - 1))) & 0xFF);
+}
+
+void UpperCaseText(char* text) {
+    for (; *text; ++text)
+        if (*text >= 'a' && *text <= 'z')
+            *text = static_cast<char>(*text - 'a' + 'A');
+}
+
+void FormatPixelValue(COLORREF colour, int pixelFormat, int numberBase, char* text) {
+    if (pixelFormat == 3) {
+        WriteTriple(colour, numberBase, text);
+        return;
+    }
+    uint32_t value = colour;
+    if (pixelFormat == 2)
+        value = (static_cast<uint32_t>(ColourComponent(1, colour)) << 16) |
+                (static_cast<uint32_t>(ColourComponent(2, colour)) << 8) |
+                ColourComponent(3, colour);
+    WriteSingle(value, numberBase, text);
+}
+
+void ShowPixelValue() {
+    FormatPixelValue(PointerColour, LensSettings.PixelFormat, LensSettings.NumberBase, PixelText);
+    if (StripTextValid && std::strcmp(StripText, PixelText) == 0)
+        return;
+    DrawStripText(PixelText);
+}
+
+void ForgetStripText() {
+    StripTextValid = false;
+}
+
+void DrawStripText(const char* text) {
+    const LensRect& r = Geometry.TextStripRect;
+    RECT strip{r.left, r.top, r.right, r.bottom};
+    FillRect(LensDC, &strip, StripBrush);
+    DrawTextA(LensDC, text, -1, &strip, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    snprintf(StripText, sizeof(StripText), "%s", text);
+    StripTextValid = true;
+}
+
+bool HandToClipboard(UINT format, HANDLE data) {
+    if (!OpenClipboardSoon()) {
+        FreeClipboardData(format, data);
+        return false;
+    }
+    EmptyClipboard();
+    const bool placed = SetClipboardData(format, data) != nullptr;
+    CloseClipboard();
+    if (!placed)
+        FreeClipboardData(format, data);
+    return placed;
+}
+
+bool CopyPixelText() {
+    if (!ProLensActive() || !PutTextOnClipboard(PixelText))
+        return false;
+    PlayClickSound();
+    return true;
+}
+
+bool CopyColourSwatch() {
+    if (!ProLensActive() || !PutSwatchOnClipboard())
+        return false;
+    PlayClickSound();
+    return true;
+}
+
+void PlayClickSound() {
+    if (LensSettings.SoundOn != 1 || !ClickSound)
+        return;
+    sndPlaySoundA(static_cast<const char*>(LockResource(ClickSound)), SND_MEMORY | SND_NODEFAULT);
+}

@@ -1,21 +1,43 @@
 // The refresh path: what the lens shows for the current pointer position.
 #include "render/render.h"
 
+#include <cstring>
+
 #include "app/app.h"
 #include "avoidance/avoidance.h"
 #include "readout/readout.h"
 #include "settings/settings.h"
 
 POINT PointerPos;
+COLORREF PointerColour;
 
 namespace {
 
 constexpr double SelfImageReach = 0.55;
 
-// The masked copy keeps the grid or guide line where the mask is black.
-// MaskBlt is the masked copy of the unrotated image rectangle that works on
-// Windows and on Wine alike.
-constexpr DWORD MaskedCopy = MAKEROP4(SRCCOPY, 0x00AA0029);
+// ZoomSurface draws into one of two pictures while the other keeps what the
+// window shows; they change places at every copy into the window. A refresh
+// whose picture is the same leaves the window alone: under Wine every window
+// update is an upload to the X server and a repaint by the compositor.
+HBITMAP SparePicture;
+int SpareWidth;
+int SpareHeight;
+bool ShownPictureValid;
+
+// The second picture, made at the first refresh after the layout changed.
+uint32_t* SparePixels(const LensGeometry& g) {
+    if (!SparePicture || SpareWidth != g.ImageWidth || SpareHeight != g.ImageHeight) {
+        ReleaseSparePicture();
+        SparePicture = NewPictureBitmap(g.ImageWidth, g.ImageHeight);
+        SpareWidth = g.ImageWidth;
+        SpareHeight = g.ImageHeight;
+        ShownPictureValid = false;
+    }
+    DIBSECTION dib{};
+    if (GetObjectA(SparePicture, sizeof(dib), &dib) != sizeof(dib))
+        return nullptr;
+    return static_cast<uint32_t*>(dib.dsBm.bmBits);
+}
 
 void FillBand(const LensRect& r) {
     if (r.right <= r.left || r.bottom <= r.top)
@@ -58,16 +80,18 @@ void RefreshLens() {
         ShowPixelValue();
 }
 
+void ForgetShownPicture() {
+    ShownPictureValid = false;
+    ForgetStripText();
+}
+
 void ShowIdlePicture() {
     const LensGeometry& g = Geometry;
+    ShownPictureValid = false;
     BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, IdleSurface, 0, 0,
            SRCCOPY);
-    if (LensSettings.ProFlag == 1) {
-        RECT strip{g.TextStripRect.left, g.TextStripRect.top, g.TextStripRect.right,
-                   g.TextStripRect.bottom};
-        FillRect(LensDC, &strip, StripBrush);
-        DrawTextA(LensDC, "(disabled)", -1, &strip, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-    }
+    if (LensSettings.ProFlag == 1)
+        DrawStripText("(disabled)");
 }
 
 void ZoomAroundCursor() {
@@ -76,6 +100,10 @@ void ZoomAroundCursor() {
     const int py = PointerPos.y;
     StretchBlt(ZoomSurface, 0, 0, g.ImageWidth, g.ImageHeight, ScreenDC, px - g.SourceColumns / 2,
                py - g.SourceRows / 2, g.SourceColumns, g.SourceRows, SRCCOPY);
+    // The pixel under the pointer, read from the capture before anything is
+    // painted over it: one screen read per refresh, not two.
+    if (LensSettings.ProFlag == 1)
+        PointerColour = ReadPointerColour();
     // Greyed: exactly the captured cells that lie on no monitor.
     LensRect bands[MaxOffscreenBands];
     const int n = OffscreenBands(g, px, py, bands);
@@ -83,10 +111,48 @@ void ZoomAroundCursor() {
         FillBand(bands[i]);
     PaintSelfImage(MovedAside);
 
-    if (LensSettings.ProFlag == 1 || LensSettings.ReadingFlag == 1)
-        MaskBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, ZoomSurface, 0, 0,
-                PassMask, 0, 0, MaskedCopy);
-    else
-        BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, ZoomSurface, 0, 0,
-               SRCCOPY);
+    PutPictureInWindow();
+}
+
+void PutPictureInWindow() {
+    const LensGeometry& g = Geometry;
+    // Pro and Reading: the grid or guide pixels are written into the picture
+    // in memory, then one plain copy. The window gets what a masked copy over
+    // the blitted overlay would give it, without the masked blit's cost.
+    GdiFlush();
+    uint32_t* picture = SurfacePixels(ZoomSurface);
+    if (picture && (LensSettings.ProFlag == 1 || LensSettings.ReadingFlag == 1))
+        ComposeOverlay(picture);
+    const uint32_t* shown = picture ? SparePixels(g) : nullptr;
+    if (shown && ShownPictureValid &&
+        std::memcmp(shown, picture,
+                    static_cast<size_t>(g.ImageWidth) * g.ImageHeight * sizeof(uint32_t)) == 0)
+        return;
+    BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, ZoomSurface, 0, 0,
+           SRCCOPY);
+    if (shown) {
+        SparePicture = static_cast<HBITMAP>(SelectObject(ZoomSurface, SparePicture));
+        ShownPictureValid = true;
+    }
+}
+
+void ReleaseSparePicture() {
+    if (SparePicture)
+        DeleteObject(SparePicture);
+    SparePicture = nullptr;
+}
+
+COLORREF ReadPointerColour() {
+    const LensGeometry& g = Geometry;
+    GdiFlush();
+    const uint32_t* picture = SurfacePixels(ZoomSurface);
+    if (!picture || g.SourceColumns <= 0 || g.SourceRows <= 0)
+        return GetPixel(ScreenDC, PointerPos.x, PointerPos.y);
+    // The middle of the pointer's cell, whatever the stretch ratio.
+    const int hc = g.SourceColumns / 2;
+    const int hr = g.SourceRows / 2;
+    const int x = (2 * hc + 1) * g.ImageWidth / (2 * g.SourceColumns);
+    const int y = (2 * hr + 1) * g.ImageHeight / (2 * g.SourceRows);
+    const uint32_t p = picture[static_cast<size_t>(y) * g.ImageWidth + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
 }

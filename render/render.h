@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "geometry/geometry.h"
 
 // Drawing objects, made once at start-up and released once at shutdown.
@@ -27,6 +29,8 @@ extern int OverlayBuiltWidth, OverlayBuiltHeight;
 
 // Pointer position read at the start of every refresh.
 extern POINT PointerPos;
+// Pro: the screen pixel under the pointer, read from the refresh's capture.
+extern COLORREF PointerColour;
 
 constexpr COLORREF GreyColour = 0x00808080;
 constexpr COLORREF SilverColour = 0x00C0C0C0;
@@ -37,9 +41,15 @@ constexpr COLORREF LensBackgroundColour = 0x00E55500;
 void CreateEarlyDrawingObjects();  // strip and off-screen brushes, swatch placeholder
 void CreateDrawingResources();
 void ReleaseDrawingResources();
+// Picture surfaces hold 32-bit top-down DIB sections, so the overlay code can
+// write and read their pixels directly (0x00RRGGBB per pixel).
 void ReplaceSurfaceBitmap(HDC surface, int width, int height);
 // Puts ScreenDC's origin at the primary's top-left, where the pointer's is.
 void PlaceScreenOrigin();
+// The pixels of a surface's DIB section, nullptr if it holds another bitmap.
+// GdiFlush before reading what GDI drew.
+uint32_t* SurfacePixels(HDC surface);
+HBITMAP NewPictureBitmap(int width, int height);  // such a DIB section, unselected
 
 // Pictures rebuilt at every show.
 void PrepareShow();
@@ -54,12 +64,35 @@ int ReadingLogoWidth(int height, int logoWidth, int logoHeight);
 void BuildProOverlay();
 void BuildReadingMask();
 void BlitOverlay();
+extern int OverlayBuiltZoom;  // Zoom of the last Pro grid; 0 after a Reading guide
+
+// The grid, pixel for pixel, into a 32-bit top-down picture of width x height
+// (0x00RRGGBB per pixel) for columns x rows cells of zoom pixels; colours are
+// GridEven, GridOdd, CentreEven, CentreOdd as COLORREF. Horizontal lines
+// first, then vertical ones, in pairs of pixels along each line; pixels
+// beyond the picture are left out.
+void DrawGridPixels(uint32_t* pixels, int width, int height, int columns, int rows, int zoom,
+                    const COLORREF colours[4]);
+// Writes the overlay's grid or guide pixels (where PassMask is black) into a
+// picture of the current image size: the masked copy done in memory. Does
+// nothing unless the overlay was built for this image size.
+void ComposeOverlay(uint32_t* picture);
 
 // The refresh path.
 void RefreshLens();
 void ShowIdlePicture();
 void ZoomAroundCursor();
 void PaintSelfImage(int movedAside);  // draws the lens's own picture into ZoomSurface
+// ZoomSurface into the window, with the grid or guide in Pro and Reading;
+// nothing when the window already shows that very picture.
+void PutPictureInWindow();
+// The window's picture and strip are no longer known (a paint erased them):
+// the next refresh draws them whole.
+void ForgetShownPicture();
+void ReleaseSparePicture();  // at shutdown: the second picture of ZoomSurface
+// The pointer's pixel as the capture in ZoomSurface holds it (the middle of
+// its cell), before bands and self-image are painted.
+COLORREF ReadPointerColour();
 
 // Arithmetic of the refresh path, free of drawing (the grey bands are
 // OffscreenBands of geometry.h).

@@ -99,10 +99,7 @@ void CreateEarlyDrawingObjects() {
 }
 
 void ReplaceSurfaceBitmap(HDC surface, int width, int height) {
-    // A zero size (the idle picture built at start-up, before any layout)
-    // would give the system's shared 1 x 1 bitmap instead of one of ours.
-    HBITMAP fresh = CreateCompatibleBitmap(LensDC, width > 0 ? width : 1, height > 0 ? height : 1);
-    HGDIOBJ old = SelectObject(surface, fresh);
+    HGDIOBJ old = SelectObject(surface, NewPictureBitmap(width, height));
     DeleteObject(old);
 }
 
@@ -121,6 +118,33 @@ void PlaceScreenOrigin() {
     if (extent.right - extent.left == GetSystemMetrics(SM_CXVIRTUALSCREEN) &&
         extent.bottom - extent.top == GetSystemMetrics(SM_CYVIRTUALSCREEN))
         SetWindowOrgEx(ScreenDC, vx - extent.left, vy - extent.top, nullptr);
+}
+
+HBITMAP NewPictureBitmap(int width, int height) {
+    // A zero size (the idle picture built at start-up, before any layout)
+    // would give no bitmap at all; keep one of ours.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width > 0 ? width : 1;
+    info.bmiHeader.biHeight = -(height > 0 ? height : 1);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    HBITMAP fresh = CreateDIBSection(LensDC, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    if (!fresh)
+        fresh = CreateCompatibleBitmap(LensDC, info.bmiHeader.biWidth, -info.bmiHeader.biHeight);
+    return fresh;
+}
+
+uint32_t* SurfacePixels(HDC surface) {
+    // Only ReplaceSurfaceBitmap makes DIB sections here, all of them top-down
+    // (GetObject reports their height as positive either way).
+    DIBSECTION dib{};
+    if (GetObjectA(GetCurrentObject(surface, OBJ_BITMAP), sizeof(dib), &dib) != sizeof(dib) ||
+        dib.dsBmih.biBitCount != 32)
+        return nullptr;
+    return static_cast<uint32_t*>(dib.dsBm.bmBits);
 }
 
 void CreateDrawingResources() {
@@ -204,6 +228,7 @@ void ReleaseDrawingResources() {
     DeleteObject(LogoBitmap);
     DeleteObject(idle);
     DeleteObject(PassMask);
+    ReleaseSparePicture();
 
     DeleteObject(KeyBrush);
     DeleteObject(OffscreenBrush);

@@ -1,0 +1,178 @@
+// Pro and Reading lenses as the user sees them: the grid with its red and
+// white frame over the magnified cells, the pixel text in the strip and its
+// copies, and the Reading guide line.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "driver.h"
+#include "geometry/geometry.h"
+#include "readout/readout.h"
+#include "render/render.h"
+
+namespace {
+
+std::string Profile(int mode, int factor, int format, int pixel, int base) {
+    return "Configuration=" + std::to_string(mode) + ";\r\nMagnify Factor=" +
+           std::to_string(factor) + ";\r\nWindow Format=" + std::to_string(format) +
+           ";\r\nPixel Format=" + std::to_string(pixel) + ";\r\nBase=" + std::to_string(base) +
+           ";\r\nDynamic=0;\r\nSound=0;";
+}
+
+bool Alike(COLORREF a, COLORREF b) {
+    return ChannelDistance(a, b) <= 1;
+}
+
+std::string ClipboardText() {
+    std::string out = "(no text)";
+    if (!OpenClipboard(nullptr))
+        return "(not open)";
+    if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        out = static_cast<const char*>(GlobalLock(h));
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return out;
+}
+
+class ProReading : public ::testing::Test {
+protected:
+    void Start(int mode, int factor, int format) {
+        ASSERT_FALSE(VellixPath().empty()) << "run with --vellix=PATH";
+        const std::string dir = MakeTempDirectory();
+        ASSERT_TRUE(WriteFileBytes(dir + "\\Profile_A.ini", Profile(mode, factor, format, 3, 2)));
+        ASSERT_TRUE(StartVellix(run, dir)) << "Vellix did not start";
+        g = GeometryFor(factor, format, mode == 1 ? 1 : 0);
+    }
+    // A known picture over the area the lens captures around (px, py).
+    void ShowPatternAround(int px, int py) {
+        ASSERT_TRUE(ShowPattern(pattern, CapturedArea(g, px, py), PatternColour));
+    }
+    void TearDown() override {
+        ClosePattern(pattern);
+        KillVellix(run);
+    }
+
+    VellixRun run;
+    PatternWindow pattern;
+    LensGeometry g{};
+};
+
+TEST_F(ProReading, ProLensShowsGridCellsAndPixelTextAndCopiesThem) {
+    Start(1, 6, 11);
+    ASSERT_TRUE(ShowLens(run));
+    const RECT image = LensImageRect(run, g);
+    const RECT strip{image.left, image.top - FrameMargin - TextStripHeight, image.right,
+                     image.top - FrameMargin};
+    // The inactive strip: white with dark text ("(disabled)").
+    std::vector<COLORREF> disabled;
+    ASSERT_TRUE(WaitFor([&] {
+        disabled = ReadScreen(strip);
+        int white = 0, dark = 0;
+        for (COLORREF c : disabled) {
+            white += Alike(c, 0x00FFFFFF);
+            dark += ChannelDistance(c, 0) < 100;
+        }
+        return dark > 10 && white + dark * 3 > static_cast<int>(disabled.size()) / 2;
+    }));
+
+    const int px = 300, py = 300;
+    ShowPatternAround(px, py);
+    MovePointer(run, px, py);
+    SendKey(run.overlay, VK_SPACE);
+
+    std::vector<uint32_t> grid(static_cast<size_t>(g.ImageWidth) * g.ImageHeight, 0x01000000);
+    const COLORREF colours[4] = {0x00808080, 0x00C0C0C0, 0x000000FF, 0x00FFFFFF};
+    DrawGridPixels(grid.data(), g.ImageWidth, g.ImageHeight, g.SourceColumns, g.SourceRows, g.Zoom,
+                   colours);
+    const int hc = g.SourceColumns / 2, hr = g.SourceRows / 2, z = g.Zoom;
+    std::string why;
+    const bool shown = WaitWithPointerAt(run, px, py, [&] {
+        const std::vector<COLORREF> s = ReadScreen(image);
+        for (int y = 0; y < g.ImageHeight; ++y)
+            for (int x = 0; x < g.ImageWidth; ++x) {
+                const uint32_t p = grid[static_cast<size_t>(y) * g.ImageWidth + x];
+                COLORREF want;
+                if (p != 0x01000000)
+                    want = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+                else if (x % z == z / 2 && y % z == z / 2)  // the middle of every cell
+                    want = PatternColour(px - hc + x / z, py - hr + y / z);
+                else
+                    continue;
+                if (!Alike(s[static_cast<size_t>(y) * g.ImageWidth + x], want)) {
+                    why = "at " + std::to_string(x) + "," + std::to_string(y);
+                    return false;
+                }
+            }
+        return true;
+    });
+    EXPECT_TRUE(shown) << why;
+
+    // The strip now holds the value text, not "(disabled)".
+    EXPECT_TRUE(WaitFor([&] { return ReadScreen(strip) != disabled; }));
+
+    char want[PixelTextSize] = "";
+    FormatPixelValue(ScreenPixel(px, py), 3, 2, want);
+    SendKey(run.overlay, VK_CONTROL);
+    EXPECT_TRUE(WaitFor([&] { return ClipboardText() == want; }, 10000)) << ClipboardText();
+    EXPECT_EQ(GetClipboardOwner(), run.lens);
+
+    SendKey(run.overlay, VK_SHIFT);
+    const COLORREF under = ScreenPixel(px, py);
+    bool swatch = false;
+    WaitFor([&] {
+        if (!IsClipboardFormatAvailable(CF_BITMAP) || !OpenClipboard(nullptr))
+            return false;
+        HBITMAP b = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, b);
+        BITMAP info{};
+        GetObjectA(b, sizeof(info), &info);
+        swatch = info.bmWidth == 10 && info.bmHeight == 10;
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x)
+                swatch = swatch && GetPixel(dc, x, y) == under;
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        CloseClipboard();
+        return swatch;
+    }, 10000);
+    EXPECT_TRUE(swatch);
+}
+
+TEST_F(ProReading, ReadingStripShowsItsGuideBelowThePointersRow) {
+    Start(2, 2, 31);
+    ASSERT_TRUE(ShowLens(run));
+    const int px = g.ScreenWidth / 2, py = 200;
+    ShowPatternAround(px, py);
+    MovePointer(run, px, py);
+    SendKey(run.overlay, VK_SPACE);
+    const RECT image = LensImageRect(run, g);
+    const int hc = g.SourceColumns / 2, hr = g.SourceRows / 2, z = g.Zoom;
+    const int guide = (hr + 1) * z;
+    std::string why;
+    const bool shown = WaitWithPointerAt(run, px, py, [&] {
+        const std::vector<COLORREF> s = ReadScreen(image);
+        int red = 0;
+        for (int x = 0; x < g.ImageWidth; ++x) {
+            const COLORREF c = s[static_cast<size_t>(guide) * g.ImageWidth + x];
+            if (!Alike(c, 0x000000FF) && !Alike(c, 0x00FFFFFF)) {
+                why = "guide at " + std::to_string(x);
+                return false;
+            }
+            red += Alike(c, 0x000000FF);
+            // Magnified above and below it.
+            for (int y : {guide - 1, guide + 1, 0, g.ImageHeight - 1}) {
+                const COLORREF want = PatternColour(px - hc + x / z, py - hr + y / z);
+                if (!Alike(s[static_cast<size_t>(y) * g.ImageWidth + x], want)) {
+                    why = "picture at " + std::to_string(x) + "," + std::to_string(y);
+                    return false;
+                }
+            }
+        }
+        return red > 0;
+    });
+    EXPECT_TRUE(shown) << why;
+}
+
+}  // namespace

@@ -1,0 +1,179 @@
+// The pixel value text for every format and base, and the copies on the real
+// clipboard.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "drawing_fixture.h"
+#include "readout/readout.h"
+
+namespace {
+
+std::string Text(COLORREF colour, int format, int base, const char* before = "") {
+    char text[PixelTextSize];
+    snprintf(text, sizeof(text), "%s", before);
+    FormatPixelValue(colour, format, base, text);
+    return text;
+}
+
+TEST(PixelText, EveryFormatAndBase) {
+    const COLORREF c = 0x0005AB12;  // red 18, green 171, blue 5
+    EXPECT_EQ(Text(c, 1, 1), "5AB12");
+    EXPECT_EQ(Text(c, 1, 2), "371474");
+    EXPECT_EQ(Text(c, 1, 3), "1011010101100010010");
+    EXPECT_EQ(Text(c, 2, 1), "12AB05");
+    EXPECT_EQ(Text(c, 2, 2), "1223429");
+    EXPECT_EQ(Text(c, 2, 3), "100101010101100000101");
+    EXPECT_EQ(Text(c, 3, 1), "(0x12, 0xAB, 0x5)");
+    EXPECT_EQ(Text(c, 3, 2), "(18, 171, 5)");
+    EXPECT_EQ(Text(c, 3, 3), "(0x12, 0xAB, 0x5)");
+
+    for (int base = 1; base <= 3; ++base) {
+        EXPECT_EQ(Text(0, 1, base), "0");
+        EXPECT_EQ(Text(0, 2, base), "0");
+    }
+    EXPECT_EQ(Text(0, 3, 2), "(0, 0, 0)");
+    EXPECT_EQ(Text(0, 3, 1), "(0x0, 0x0, 0x0)");
+    for (int format = 1; format <= 2; ++format) {
+        EXPECT_EQ(Text(0x00FFFFFF, format, 1), "FFFFFF");
+        EXPECT_EQ(Text(0x00FFFFFF, format, 2), "16777215");
+        EXPECT_EQ(Text(0x00FFFFFF, format, 3), std::string(24, '1'));
+    }
+    EXPECT_EQ(Text(0x00FF0000, 1, 1), "FF0000");  // pure blue
+    EXPECT_EQ(Text(0x00FF0000, 2, 1), "FF");
+    // The invalid colour of a pixel that cannot be read.
+    EXPECT_EQ(Text(0xFFFFFFFF, 1, 1), "FFFFFFFF");
+    EXPECT_EQ(Text(0xFFFFFFFF, 1, 2), "-1");
+    EXPECT_EQ(Text(0xFFFFFFFF, 1, 3), std::string(32, '1'));
+    EXPECT_EQ(Text(0xFFFFFFFF, 2, 1), "FFFFFF");
+    EXPECT_EQ(Text(0xFFFFFFFF, 2, 2), "16777215");
+    EXPECT_EQ(Text(0xFFFFFFFF, 3, 2), "(255, 255, 255)");
+    // A base from an edited profile keeps the last text; an unknown format reads as BGR.
+    EXPECT_EQ(Text(c, 1, 7, "last"), "last");
+    EXPECT_EQ(Text(c, 3, 0, "last"), "last");
+    EXPECT_EQ(Text(c, 9, 1), "5AB12");
+}
+
+std::string ClipboardText() {
+    std::string out;
+    if (!OpenClipboard(nullptr))
+        return "(not open)";
+    if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        const char* p = static_cast<const char*>(GlobalLock(h));
+        // Every byte of the block after the text is zero.
+        for (SIZE_T i = 0, n = GlobalSize(h), end = false; i < n; ++i) {
+            if (p[i] == '\0')
+                end = true;
+            else if (!end)
+                out += p[i];
+            else
+                out += "(stale byte)";
+        }
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return out;
+}
+
+void PutSentinel() {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 8);
+    strcpy(static_cast<char*>(GlobalLock(h)), "before");
+    GlobalUnlock(h);
+    SetClipboardData(CF_TEXT, h);
+    CloseClipboard();
+}
+
+class Clipboard : public ::testing::Test {
+protected:
+    void SetUp() override {
+        StartDrawing();
+        UseLayout(ModePro, 2, 24);
+        LensSettings.SoundOn = 0;
+        LensActive = 1;
+        PointerPos = {5, 5};
+    }
+    void TearDown() override {
+        LensActive = 0;
+        StopDrawing();
+    }
+};
+
+TEST_F(Clipboard, CtrlAndShiftCopyTextAndSwatchOwnedByTheLens) {
+    snprintf(PixelText, sizeof(PixelText), "(18, 171, 5)");
+    EXPECT_TRUE(CopyPixelText());
+    EXPECT_EQ(ClipboardText(), "(18, 171, 5)");
+    EXPECT_EQ(GetClipboardOwner(), LensWindow);
+
+    const COLORREF colour = GetPixel(ScreenDC, PointerPos.x, PointerPos.y);
+    EXPECT_TRUE(CopyColourSwatch());
+    EXPECT_EQ(SwatchPlaceholderHeld, 0);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HBITMAP swatch = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+    BITMAP b{};
+    GetObjectA(swatch, sizeof(b), &b);
+    EXPECT_EQ(b.bmWidth, 10);
+    EXPECT_EQ(b.bmHeight, 10);
+    PixelSurface pixels(10, 10);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, swatch);
+    pixels.CopyFrom(dc);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    CloseClipboard();
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            EXPECT_EQ(pixels.At(x, y), colour) << x << "," << y;
+}
+
+TEST_F(Clipboard, NothingOutsideAnActiveProLens) {
+    PutSentinel();
+    LensActive = 0;
+    EXPECT_FALSE(CopyPixelText());
+    EXPECT_FALSE(CopyColourSwatch());
+    LensActive = 1;
+    for (int mode : {ModeCommon, ModeReading}) {
+        UseLayout(mode, 2, mode == ModeReading ? 31 : 24);
+        EXPECT_FALSE(CopyPixelText());
+        EXPECT_FALSE(CopyColourSwatch());
+    }
+    EXPECT_EQ(ClipboardText(), "before");
+    EXPECT_EQ(SwatchPlaceholderHeld, 1);
+}
+
+DWORD WINAPI HoldClipboard(void* param) {
+    HANDLE* events = static_cast<HANDLE*>(param);
+    OpenClipboard(nullptr);
+    SetEvent(events[0]);
+    WaitForSingleObject(events[1], 10000);
+    CloseClipboard();
+    return 0;
+}
+
+TEST_F(Clipboard, AHeldClipboardGivesNoCopyNoClickAndFreesWhatItDidNotTake) {
+    PutSentinel();
+    HANDLE events[2] = {CreateEventA(nullptr, TRUE, FALSE, nullptr),
+                        CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    HANDLE holder = CreateThread(nullptr, 0, HoldClipboard, events, 0, nullptr);
+    ASSERT_EQ(WaitForSingleObject(events[0], 10000), WAIT_OBJECT_0);
+
+    EXPECT_FALSE(CopyPixelText());  // false: no click was played
+    EXPECT_FALSE(CopyColourSwatch());
+    EXPECT_EQ(SwatchPlaceholderHeld, 1);
+    HBITMAP bitmap = CreateCompatibleBitmap(LensDC, 10, 10);
+    EXPECT_FALSE(HandToClipboard(CF_BITMAP, bitmap));
+    EXPECT_EQ(GetObjectType(bitmap), 0u);  // deleted
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 50);
+    EXPECT_FALSE(HandToClipboard(CF_TEXT, block));
+    EXPECT_EQ(GlobalSize(block), 0u);  // freed
+
+    SetEvent(events[1]);
+    WaitForSingleObject(holder, 10000);
+    CloseHandle(holder);
+    CloseHandle(events[0]);
+    CloseHandle(events[1]);
+    EXPECT_EQ(ClipboardText(), "before");
+}
+
+}  // namespace
