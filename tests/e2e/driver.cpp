@@ -382,8 +382,10 @@ bool ShowsMagnified(const VellixRun& run, const LensGeometry& g, int px, int py,
     const std::vector<COLORREF> area = ReadScreen(CapturedArea(g, px, py));
     const std::vector<COLORREF> shown = ReadScreen(LensImageRect(run, g));
     int most = 0;
-    for (int j = 0; j < g.ImageHeight; ++j)
-        for (int i = 0; i < g.ImageWidth; ++i) {
+    // A Pro image is one pixel wider and higher than its cells (the closing
+    // grid line); that line shows no captured pixel.
+    for (int j = 0; j < g.Zoom * g.SourceRows; ++j)
+        for (int i = 0; i < g.Zoom * g.SourceColumns; ++i) {
             const COLORREF want =
                 area[static_cast<size_t>(j / g.Zoom) * g.SourceColumns + i / g.Zoom];
             const int d = ChannelDistance(shown[static_cast<size_t>(j) * g.ImageWidth + i], want);

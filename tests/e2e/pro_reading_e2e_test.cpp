@@ -85,10 +85,11 @@ TEST_F(ProReading, ProLensShowsGridCellsAndPixelTextAndCopiesThem) {
     const COLORREF colours[4] = {0x00808080, 0x00C0C0C0, 0x000000FF, 0x00FFFFFF};
     DrawGridPixels(grid.data(), g.ImageWidth, g.ImageHeight, g.SourceColumns, g.SourceRows, g.Zoom,
                    colours);
-    const int hc = g.SourceColumns / 2, hr = g.SourceRows / 2, z = g.Zoom;
+    const int z = g.Zoom;
     std::string why;
     const bool shown = WaitWithPointerAt(run, px, py, [&] {
         const std::vector<COLORREF> s = ReadScreen(image);
+        const std::vector<COLORREF> source = ReadScreen(CapturedArea(g, px, py));
         for (int y = 0; y < g.ImageHeight; ++y)
             for (int x = 0; x < g.ImageWidth; ++x) {
                 const uint32_t p = grid[static_cast<size_t>(y) * g.ImageWidth + x];
@@ -96,7 +97,7 @@ TEST_F(ProReading, ProLensShowsGridCellsAndPixelTextAndCopiesThem) {
                 if (p != 0x01000000)
                     want = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
                 else if (x % z == z / 2 && y % z == z / 2)  // the middle of every cell
-                    want = PatternColour(px - hc + x / z, py - hr + y / z);
+                    want = source[static_cast<size_t>(y / z) * g.SourceColumns + x / z];
                 else
                     continue;
                 if (!Alike(s[static_cast<size_t>(y) * g.ImageWidth + x], want)) {
@@ -128,10 +129,13 @@ TEST_F(ProReading, ProLensShowsGridCellsAndPixelTextAndCopiesThem) {
         HGDIOBJ old = SelectObject(dc, b);
         BITMAP info{};
         GetObjectA(b, sizeof(info), &info);
-        swatch = info.bmWidth == 10 && info.bmHeight == 10;
+        // One colour throughout: the pixel under the pointer, read through the
+        // same see-through input layer as the lens reads it (within a level).
+        const COLORREF first = GetPixel(dc, 0, 0);
+        swatch = info.bmWidth == 10 && info.bmHeight == 10 && Alike(first, under);
         for (int y = 0; y < 10; ++y)
             for (int x = 0; x < 10; ++x)
-                swatch = swatch && GetPixel(dc, x, y) == under;
+                swatch = swatch && GetPixel(dc, x, y) == first;
         SelectObject(dc, old);
         DeleteDC(dc);
         CloseClipboard();
@@ -148,11 +152,12 @@ TEST_F(ProReading, ReadingStripShowsItsGuideBelowThePointersRow) {
     MovePointer(run, px, py);
     SendKey(run.overlay, VK_SPACE);
     const RECT image = LensImageRect(run, g);
-    const int hc = g.SourceColumns / 2, hr = g.SourceRows / 2, z = g.Zoom;
+    const int hr = g.SourceRows / 2, z = g.Zoom;
     const int guide = (hr + 1) * z;
     std::string why;
     const bool shown = WaitWithPointerAt(run, px, py, [&] {
         const std::vector<COLORREF> s = ReadScreen(image);
+        const std::vector<COLORREF> source = ReadScreen(CapturedArea(g, px, py));
         int red = 0;
         for (int x = 0; x < g.ImageWidth; ++x) {
             const COLORREF c = s[static_cast<size_t>(guide) * g.ImageWidth + x];
@@ -163,7 +168,8 @@ TEST_F(ProReading, ReadingStripShowsItsGuideBelowThePointersRow) {
             red += Alike(c, 0x000000FF);
             // Magnified above and below it.
             for (int y : {guide - 1, guide + 1, 0, g.ImageHeight - 1}) {
-                const COLORREF want = PatternColour(px - hc + x / z, py - hr + y / z);
+                const COLORREF want =
+                    source[static_cast<size_t>(y / z) * g.SourceColumns + x / z];
                 if (!Alike(s[static_cast<size_t>(y) * g.ImageWidth + x], want)) {
                     why = "picture at " + std::to_string(x) + "," + std::to_string(y);
                     return false;
