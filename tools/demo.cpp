@@ -255,8 +255,7 @@ bool LikeNeighbour(const std::vector<COLORREF>& area, const LensGeometry& g, int
 // mode the cells' inner pixels must show the magnified page and the grid
 // lines the grid; in Reading mode every row but the guide row the magnified
 // page and the guide row red and white. *overlay tells whether the grid or
-// the guide was seen; where the build draws none yet, those pixels show the
-// page and the demo says so (OVERLAY-NOT-YET-DRAWN below) instead of failing.
+// the guide was seen.
 std::string JudgeLens(const VellixRun& run, const LensGeometry& g, const Mode& m, bool* overlay) {
     const std::vector<COLORREF> area = ReadScreen(CapturedArea(g, m.px, m.py));
     const std::vector<COLORREF> shown = ReadScreen(LensImageRect(run, g));
@@ -328,15 +327,13 @@ bool RunMode(const Mode& m, const std::string& output) {
         SendKey(run.overlay, VK_SPACE);
         ok = WaitWithPointerAt(run, m.px, m.py, [&] {
             why = JudgeLens(run, g, m, &overlay);
-            return why.empty();
+            return why.empty() && (overlay || !(m.pro || m.reading));
         });
     }
     if (ok && m.pro && ReadScreen(strip) == idleStrip)
-        printf("demo: pro: OVERLAY-NOT-YET-DRAWN: this build writes no colour text; the "
-               "picture lacks it\n");
+        ok = false, why = "the strip shows no colour text";
     if (ok && (m.pro || m.reading) && !overlay)
-        printf("demo: %s: OVERLAY-NOT-YET-DRAWN: this build draws no %s; the picture lacks it\n",
-               m.name, m.pro ? "Pro grid" : "Reading guide line");
+        ok = false, why = m.pro ? "the lens shows no grid" : "the lens shows no guide line";
     if (ok)
         ok = SaveScreenBmp(output) || (why = "could not write " + output, false);
     if (!ok)
