@@ -172,7 +172,15 @@ void DrawStripText(const char* text) {
     const LensRect& r = Geometry.TextStripRect;
     RECT strip{r.left, r.top, r.right, r.bottom};
     FillRect(LensDC, &strip, StripBrush);
+    // A text too wide for the strip in its font takes the narrower one.
+    SIZE size{};
+    GetTextExtentPoint32A(LensDC, text, lstrlenA(text), &size);
+    HGDIOBJ font = nullptr;
+    if (StripNarrowFont && size.cx > StripTextRoom())
+        font = SelectObject(LensDC, StripNarrowFont);
     DrawTextA(LensDC, text, -1, &strip, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    if (font)
+        SelectObject(LensDC, font);
     snprintf(StripText, sizeof(StripText), "%s", text);
     StripTextValid = true;
 }

@@ -94,6 +94,8 @@ void PrepareShow() {
     // part that shows straight into ZoomSurface instead, and SelfImageSurface
     // keeps its small placeholder.
     ReplaceSurfaceBitmap(ZoomSurface, g.ImageWidth, g.ImageHeight);
+    if (LensSettings.ProFlag == 1)
+        PrepareStripFonts();
     BuildIdlePicture();
 }
 

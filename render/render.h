@@ -24,6 +24,9 @@ extern HBRUSH StripBrush, OffscreenBrush, KeyBrush;
 extern HCURSOR CommonCursor, ProCursor, ReadingCursor;
 extern HGLOBAL ClickSound;
 extern HFONT StripFont;  // the Pro strip's text, selected into LensDC for the whole run
+// Same height, narrower letters, sized at each Pro show for texts (the binary
+// ones) too wide for this strip in StripFont; nullptr when none is.
+extern HFONT StripNarrowFont;
 extern COLORREF GridEvenColour, GridOddColour, CentreEvenColour, CentreOddColour;
 extern int OverlayBuiltWidth, OverlayBuiltHeight;
 
@@ -41,6 +44,8 @@ constexpr COLORREF LensBackgroundColour = 0x00E55500;
 void CreateEarlyDrawingObjects();  // strip and off-screen brushes, swatch placeholder
 void CreateDrawingResources();
 void ReleaseDrawingResources();
+void PrepareStripFonts();  // at a Pro show, once the layout is known
+int StripTextRoom();       // width the strip's text may take, margins left
 // Picture surfaces hold 32-bit top-down DIB sections, so the overlay code can
 // write and read their pixels directly (0x00RRGGBB per pixel).
 void ReplaceSurfaceBitmap(HDC surface, int width, int height);

@@ -23,6 +23,7 @@ HCURSOR ProCursor;
 HCURSOR ReadingCursor;
 HGLOBAL ClickSound;
 HFONT StripFont;
+HFONT StripNarrowFont;
 COLORREF GridEvenColour;
 COLORREF GridOddColour;
 COLORREF CentreEvenColour;
@@ -36,6 +37,7 @@ namespace {
 
 bool ReadingCursorFromFile;
 HGDIOBJ FontBeforeStrip;  // LensDC's own font, given back at shutdown
+int StripFontPixels;      // the character height StripFont was made with
 
 // The widest hex or decimal text of a real colour. (The binary texts, up to
 // 24 digits, outgrow the narrowest strips at any legible size.)
@@ -44,10 +46,10 @@ constexpr int StripTextMargin = 2;  // white kept on each side of the text
 constexpr int LargestStripFont = 14;
 constexpr int SmallestStripFont = 7;
 
-HFONT StripFontOfHeight(int pixels) {
+HFONT StripFontOfHeight(int pixels, int averageWidth = 0) {
     // A negative height asks for that many pixels of character height, so the
     // text keeps its size at any DPI: the strip does not grow either.
-    return CreateFontA(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    return CreateFontA(-pixels, averageWidth, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        VARIABLE_PITCH | FF_SWISS, "Tahoma");
 }
@@ -68,13 +70,24 @@ HFONT MakeStripFont() {
         TEXTMETRICA metrics{};
         GetTextMetricsA(probe, &metrics);
         SelectObject(probe, old);
-        if ((size.cx <= width && metrics.tmHeight <= height) || pixels == SmallestStripFont)
+        if ((size.cx <= width && metrics.tmHeight <= height) || pixels == SmallestStripFont) {
             chosen = font;
+            StripFontPixels = pixels;
+        }
         else
             DeleteObject(font);
     }
     DeleteDC(probe);
     return chosen;
+}
+
+// Width of a text in a font.
+int TextWidthIn(HDC probe, HFONT font, const char* text) {
+    HGDIOBJ old = SelectObject(probe, font);
+    SIZE size{};
+    GetTextExtentPoint32A(probe, text, lstrlenA(text), &size);
+    SelectObject(probe, old);
+    return size.cx;
 }
 
 // Every surface holds exactly one bitmap of ours from the start, so replacing
@@ -201,6 +214,39 @@ void CreateDrawingResources() {
     Initialised = 1;
 }
 
+void PrepareStripFonts() {
+    // The binary texts of a real colour (24 digits) outgrow the narrower Pro
+    // strips in the strip's font. For them a font of the same height with
+    // narrower letters is made for this strip, so they too stay whole.
+    if (StripNarrowFont)
+        DeleteObject(StripNarrowFont);
+    StripNarrowFont = nullptr;
+    constexpr char longest[] = "000000000000000000000000";
+    const int width = StripTextRoom();
+    HDC probe = CreateCompatibleDC(LensDC);
+    const int wide = TextWidthIn(probe, StripFont, longest);
+    if (wide > width) {
+        HGDIOBJ old = SelectObject(probe, StripFont);
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(probe, &metrics);
+        SelectObject(probe, old);
+        // A first guess in proportion, then narrower until the text fits.
+        for (int average = metrics.tmAveCharWidth * width / wide; average >= 1; --average) {
+            HFONT font = StripFontOfHeight(StripFontPixels, average);
+            if (TextWidthIn(probe, font, longest) <= width || average == 1) {
+                StripNarrowFont = font;
+                break;
+            }
+            DeleteObject(font);
+        }
+    }
+    DeleteDC(probe);
+}
+
+int StripTextRoom() {
+    return Geometry.TextStripRect.right - Geometry.TextStripRect.left - 2 * StripTextMargin;
+}
+
 void ReleaseDrawingResources() {
     // Take note of every bitmap first: once its DC is gone only the handle is left.
     HBITMAP overlay = HeldBitmap(OverlaySurface);
@@ -210,6 +256,9 @@ void ReleaseDrawingResources() {
 
     SelectObject(LensDC, FontBeforeStrip);
     DeleteObject(StripFont);
+    if (StripNarrowFont)
+        DeleteObject(StripNarrowFont);
+    StripNarrowFont = nullptr;
 
     // Every DC before any bitmap, so no bitmap is selected when it is deleted.
     DeleteDC(ScreenDC);
