@@ -63,6 +63,33 @@ protected:
     void ShowPatternAround(int px, int py) {
         ASSERT_TRUE(ShowPattern(pattern, CapturedArea(g, px, py), PatternColour));
     }
+    // Whether the lens shows the grid of its layout with the red and white
+    // frame, and in the middle of every cell the screen pixel it magnifies.
+    bool GridShown(int px, int py, std::string* why) {
+        std::vector<uint32_t> grid(static_cast<size_t>(g.ImageWidth) * g.ImageHeight, 0x01000000);
+        const COLORREF colours[4] = {0x00808080, 0x00C0C0C0, 0x000000FF, 0x00FFFFFF};
+        DrawGridPixels(grid.data(), g.ImageWidth, g.ImageHeight, g.SourceColumns, g.SourceRows,
+                       g.Zoom, colours);
+        const int z = g.Zoom;
+        const std::vector<COLORREF> s = ReadScreen(LensImageRect(run, g));
+        const std::vector<COLORREF> source = ReadScreen(CapturedArea(g, px, py));
+        for (int y = 0; y < g.ImageHeight; ++y)
+            for (int x = 0; x < g.ImageWidth; ++x) {
+                const uint32_t p = grid[static_cast<size_t>(y) * g.ImageWidth + x];
+                COLORREF want;
+                if (p != 0x01000000)
+                    want = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+                else if (x % z == z / 2 && y % z == z / 2)  // the middle of every cell
+                    want = source[static_cast<size_t>(y / z) * g.SourceColumns + x / z];
+                else
+                    continue;
+                if (!Alike(s[static_cast<size_t>(y) * g.ImageWidth + x], want)) {
+                    *why = "at " + std::to_string(x) + "," + std::to_string(y);
+                    return false;
+                }
+            }
+        return true;
+    }
     void TearDown() override {
         ClosePattern(pattern);
         KillVellix(run);
@@ -96,32 +123,8 @@ TEST_F(ProReading, ProLensShowsGridCellsAndPixelTextAndCopiesThem) {
     MovePointer(run, px, py);
     SendKey(run.overlay, VK_SPACE);
 
-    std::vector<uint32_t> grid(static_cast<size_t>(g.ImageWidth) * g.ImageHeight, 0x01000000);
-    const COLORREF colours[4] = {0x00808080, 0x00C0C0C0, 0x000000FF, 0x00FFFFFF};
-    DrawGridPixels(grid.data(), g.ImageWidth, g.ImageHeight, g.SourceColumns, g.SourceRows, g.Zoom,
-                   colours);
-    const int z = g.Zoom;
     std::string why;
-    const bool shown = WaitWithPointerAt(run, px, py, [&] {
-        const std::vector<COLORREF> s = ReadScreen(image);
-        const std::vector<COLORREF> source = ReadScreen(CapturedArea(g, px, py));
-        for (int y = 0; y < g.ImageHeight; ++y)
-            for (int x = 0; x < g.ImageWidth; ++x) {
-                const uint32_t p = grid[static_cast<size_t>(y) * g.ImageWidth + x];
-                COLORREF want;
-                if (p != 0x01000000)
-                    want = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-                else if (x % z == z / 2 && y % z == z / 2)  // the middle of every cell
-                    want = source[static_cast<size_t>(y / z) * g.SourceColumns + x / z];
-                else
-                    continue;
-                if (!Alike(s[static_cast<size_t>(y) * g.ImageWidth + x], want)) {
-                    why = "at " + std::to_string(x) + "," + std::to_string(y);
-                    return false;
-                }
-            }
-        return true;
-    });
+    const bool shown = WaitWithPointerAt(run, px, py, [&] { return GridShown(px, py, &why); });
     EXPECT_TRUE(shown) << why;
 
     // The strip now holds the value text, not "(disabled)".
@@ -204,6 +207,25 @@ TEST_F(ProReading, ReadingStripShowsItsGuideBelowThePointersRow) {
         return red > 0;
     });
     EXPECT_TRUE(shown) << why;
+}
+
+// Factors 6 and 9 give format 11 the same Pro image (127 x 91) with another
+// grid: a factor chosen between two shows draws the new one.
+TEST_F(ProReading, AFactorWithTheSameImageSizeRedrawsTheGrid) {
+    Start(1, 6, 11);
+    ASSERT_TRUE(ShowLens(run));
+    SendKey(run.overlay, VK_ESCAPE);
+    ASSERT_TRUE(WaitFor([&] { return !LensVisible(run); }));
+    SendCommand(run, 89);  // factor 9
+    g = GeometryFor(9, 11, 1);
+    ASSERT_EQ(g.ImageWidth, GeometryFor(6, 11, 1).ImageWidth);
+    ASSERT_TRUE(ShowLens(run));
+    const int px = 300, py = 300;
+    ShowPatternAround(px, py);
+    MovePointer(run, px, py);
+    SendKey(run.overlay, VK_SPACE);
+    std::string why;
+    EXPECT_TRUE(WaitWithPointerAt(run, px, py, [&] { return GridShown(px, py, &why); })) << why;
 }
 
 }  // namespace
