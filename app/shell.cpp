@@ -98,6 +98,14 @@ void OnExitMenuLoop() {
         MenuIdle = 1;
 }
 
+// Windows closes a tray menu when another program takes the foreground. Wine
+// keeps it open, and then a click elsewhere goes to that program, never to the
+// menu, which stays open and keeps the lens from showing.
+void OnActivateApp(WPARAM active) {
+    if (active == FALSE && MenuIdle == 0)
+        EndMenu();
+}
+
 void OnTrayCallback(LPARAM event) {
     if (event == WM_RBUTTONUP && LensShown == 0) {
         MenuIdle = 0;
@@ -164,6 +172,7 @@ LRESULT CALLBACK LensProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
     case WM_DESTROY: OnLensDestroy(); break;
     case WM_ACTIVATE: OnActivate(window, wParam); break;
+    case WM_ACTIVATEAPP: OnActivateApp(wParam); break;
     case WM_PAINT: OnLensPaint(window); break;
     case WM_CLOSE: DestroyLensWindows(); return 0;
     case WM_KEYDOWN: OnKeyDown(wParam); break;

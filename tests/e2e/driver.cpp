@@ -541,3 +541,7 @@ std::vector<HWND> WindowsTitled(const char* title) {
         return strcmp(text, title) == 0;
     });
 }
+
+void PostTrayClick(const VellixRun& run, UINT mouseEvent) {
+    PostMessageA(run.lens, TrayMessage, TrayId, mouseEvent);
+}

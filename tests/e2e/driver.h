@@ -117,3 +117,7 @@ bool NoInstanceRunning();
 // later start would end at once: closes it, or ends it, and waits until the
 // mutex is free. StartVellix does this first.
 bool StopLeftInstance();
+
+// The tray icon's callback message, posted: returns at once, also when the
+// program answers it with a menu of its own.
+void PostTrayClick(const VellixRun& run, UINT mouseEvent);

@@ -93,6 +93,23 @@ TEST_F(Menu, ARightClickOnTheTrayIconOpensTheMenuOnlyWhileTheLensIsHidden) {
     EXPECT_TRUE(LensVisible(run));
 }
 
+// As on Windows, the menu goes when another program takes the foreground:
+// a click elsewhere would reach that program and never close it.
+TEST_F(Menu, AnotherProgramTakingTheForegroundClosesTheTrayMenu) {
+    ASSERT_TRUE(StartVellix(run, directory));
+    PostTrayClick(run, WM_RBUTTONUP);
+    ASSERT_TRUE(WaitFor([&] { return OpenMenuOf(run) != nullptr; }));
+    const HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 600, 500, 100,
+                                       100, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    EXPECT_TRUE(WaitFor([&] { return OpenMenuOf(run) == nullptr; }, 10000));
+    DestroyWindow(other);
+    EXPECT_TRUE(WaitFor([&] {
+        TrayClick(run, WM_LBUTTONUP);
+        return WaitFor([&] { return LensVisible(run); }, 3000);
+    }, 20000));
+}
+
 TEST_F(Menu, CommandsShapeTheNextShowAndTheBytesWrittenAtASwitchAndAtExit) {
     ASSERT_TRUE(StartVellix(run, directory));
     SendCommand(run, 22);  // Pro
