@@ -61,6 +61,9 @@ struct SystemFacts {
 // take fullWidth as their width. False for a code outside the table.
 bool FormatViewSize(int code, int fullWidth, int* width, int* height);
 
+// The smallest rectangle holding both.
+LensRect BoundingRect(const LensRect& a, const LensRect& b);
+
 // Width of the narrowest Pro text strip any format and factor gives.
 int NarrowestProStripWidth();
 

@@ -32,6 +32,11 @@ bool FormatViewSize(int code, int fullWidth, int* width, int* height) {
     return false;
 }
 
+LensRect BoundingRect(const LensRect& a, const LensRect& b) {
+    return {a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+            a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
+}
+
 int NarrowestProStripWidth() {
     int narrowest = 0;
     for (const FormatEntry& e : FormatTable) {
@@ -97,12 +102,8 @@ void ComputeLayout(LensGeometry& g, int proFlag, const SystemFacts& facts) {
     if (g.VirtualScreen.right <= g.VirtualScreen.left ||
         g.VirtualScreen.bottom <= g.VirtualScreen.top) {
         g.VirtualScreen = g.Monitors.Rects[0];
-        for (int i = 1; i < g.Monitors.Count; ++i) {
-            const LensRect& m = g.Monitors.Rects[i];
-            LensRect& v = g.VirtualScreen;
-            v = {m.left < v.left ? m.left : v.left, m.top < v.top ? m.top : v.top,
-                 m.right > v.right ? m.right : v.right, m.bottom > v.bottom ? m.bottom : v.bottom};
-        }
+        for (int i = 1; i < g.Monitors.Count; ++i)
+            g.VirtualScreen = BoundingRect(g.VirtualScreen, g.Monitors.Rects[i]);
     }
     g.WorkAreaWidth = facts.WorkArea.right - facts.WorkArea.left;
     g.WorkAreaHeight = facts.WorkArea.bottom - facts.WorkArea.top;

@@ -5,11 +5,6 @@
 
 namespace {
 
-LensRect Bounds(const LensRect& a, const LensRect& b) {
-    return {a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
-            a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
-}
-
 BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT r, LPARAM param) {
     auto* set = reinterpret_cast<MonitorSet*>(param);
     const LensRect m{r->left, r->top, r->right, r->bottom};
@@ -18,7 +13,7 @@ BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT r, LPARAM param) {
     if (set->Count < MaxMonitors)
         set->Rects[set->Count++] = m;
     else
-        set->Rects[MaxMonitors - 1] = Bounds(set->Rects[MaxMonitors - 1], m);
+        set->Rects[MaxMonitors - 1] = BoundingRect(set->Rects[MaxMonitors - 1], m);
     return TRUE;
 }
 

@@ -33,10 +33,7 @@ uint32_t* SparePixels(const LensGeometry& g) {
         SpareHeight = g.ImageHeight;
         ShownPictureValid = false;
     }
-    DIBSECTION dib{};
-    if (GetObjectA(SparePicture, sizeof(dib), &dib) != sizeof(dib))
-        return nullptr;
-    return static_cast<uint32_t*>(dib.dsBm.bmBits);
+    return PicturePixels(SparePicture);
 }
 
 void FillBand(const LensRect& r) {

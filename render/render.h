@@ -54,6 +54,7 @@ void PlaceScreenOrigin();
 // The pixels of a surface's DIB section, nullptr if it holds another bitmap.
 // GdiFlush before reading what GDI drew.
 uint32_t* SurfacePixels(HDC surface);
+uint32_t* PicturePixels(HBITMAP picture);  // the same for a bitmap held in no DC
 HBITMAP NewPictureBitmap(int width, int height);  // such a DIB section, unselected
 
 // Pictures rebuilt at every show.

@@ -54,6 +54,17 @@ HFONT StripFontOfHeight(int pixels, int averageWidth = 0) {
                        VARIABLE_PITCH | FF_SWISS, "Tahoma");
 }
 
+// Width of a text in a font, and the font's metrics if asked for.
+int TextWidthIn(HDC probe, HFONT font, const char* text, TEXTMETRICA* metrics = nullptr) {
+    HGDIOBJ old = SelectObject(probe, font);
+    SIZE size{};
+    GetTextExtentPoint32A(probe, text, lstrlenA(text), &size);
+    if (metrics)
+        GetTextMetricsA(probe, metrics);
+    SelectObject(probe, old);
+    return size.cx;
+}
+
 // The largest font whose widest text stays whole, with a margin, in the
 // narrowest Pro strip. Measured, because the face the system substitutes for
 // a missing one can be much wider.
@@ -64,30 +75,17 @@ HFONT MakeStripFont() {
     HFONT chosen = nullptr;
     for (int pixels = LargestStripFont; pixels >= SmallestStripFont && !chosen; --pixels) {
         HFONT font = StripFontOfHeight(pixels);
-        HGDIOBJ old = SelectObject(probe, font);
-        SIZE size{};
-        GetTextExtentPoint32A(probe, WidestStripText, sizeof(WidestStripText) - 1, &size);
         TEXTMETRICA metrics{};
-        GetTextMetricsA(probe, &metrics);
-        SelectObject(probe, old);
-        if ((size.cx <= width && metrics.tmHeight <= height) || pixels == SmallestStripFont) {
+        const int wide = TextWidthIn(probe, font, WidestStripText, &metrics);
+        if ((wide <= width && metrics.tmHeight <= height) || pixels == SmallestStripFont) {
             chosen = font;
             StripFontPixels = pixels;
-        }
-        else
+        } else {
             DeleteObject(font);
+        }
     }
     DeleteDC(probe);
     return chosen;
-}
-
-// Width of a text in a font.
-int TextWidthIn(HDC probe, HFONT font, const char* text) {
-    HGDIOBJ old = SelectObject(probe, font);
-    SIZE size{};
-    GetTextExtentPoint32A(probe, text, lstrlenA(text), &size);
-    SelectObject(probe, old);
-    return size.cx;
 }
 
 // Every surface holds exactly one bitmap of ours from the start, so replacing
@@ -150,14 +148,18 @@ HBITMAP NewPictureBitmap(int width, int height) {
     return fresh;
 }
 
-uint32_t* SurfacePixels(HDC surface) {
-    // Only ReplaceSurfaceBitmap makes DIB sections here, all of them top-down
+uint32_t* PicturePixels(HBITMAP picture) {
+    // Only NewPictureBitmap makes DIB sections here, all of them top-down
     // (GetObject reports their height as positive either way).
     DIBSECTION dib{};
-    if (GetObjectA(GetCurrentObject(surface, OBJ_BITMAP), sizeof(dib), &dib) != sizeof(dib) ||
+    if (!picture || GetObjectA(picture, sizeof(dib), &dib) != sizeof(dib) ||
         dib.dsBmih.biBitCount != 32)
         return nullptr;
     return static_cast<uint32_t*>(dib.dsBm.bmBits);
+}
+
+uint32_t* SurfacePixels(HDC surface) {
+    return PicturePixels(static_cast<HBITMAP>(GetCurrentObject(surface, OBJ_BITMAP)));
 }
 
 void CreateDrawingResources() {
@@ -224,12 +226,9 @@ void PrepareStripFonts() {
     constexpr char longest[] = "000000000000000000000000";
     const int width = StripTextRoom();
     HDC probe = CreateCompatibleDC(LensDC);
-    const int wide = TextWidthIn(probe, StripFont, longest);
+    TEXTMETRICA metrics{};
+    const int wide = TextWidthIn(probe, StripFont, longest, &metrics);
     if (wide > width) {
-        HGDIOBJ old = SelectObject(probe, StripFont);
-        TEXTMETRICA metrics{};
-        GetTextMetricsA(probe, &metrics);
-        SelectObject(probe, old);
         // A first guess in proportion, then narrower until the text fits.
         for (int average = metrics.tmAveCharWidth * width / wide; average >= 1; --average) {
             HFONT font = StripFontOfHeight(StripFontPixels, average);
