@@ -20,15 +20,6 @@ char SettingsText[SettingsTextCapacity];
 bool ChoiceUnread;
 bool ProfileUnread[6];  // by profile number 1..5
 
-bool FileExists(const char* name) {
-    WIN32_FIND_DATAA found{};
-    const HANDLE search = FindFirstFileA(name, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(search);
-    return true;
-}
-
 // Writes the whole text into a new file; false if any step fails.
 bool WriteWholeFile(const char* name, const char* text) {
     const HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
@@ -63,6 +54,15 @@ bool MayReplace(const char* name) {
 }
 
 }  // namespace
+
+bool FileExists(const char* name) {
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = FindFirstFileA(name, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
+}
 
 char* ReadTextFile(const char* name, bool* unreadable) {
     if (unreadable)

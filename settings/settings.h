@@ -69,6 +69,8 @@ void SaveActiveProfile();
 // Choosing the active profile drops the changes made since it was saved.
 void SwitchProfile(int profile);
 
+// Whether a file search finds the name.
+bool FileExists(const char* name);
 // A whole file as a zero-terminated text (ends at an earlier zero byte, if
 // any), or nullptr if it is missing or unreadable; *unreadable tells the two
 // apart. Free with ReleaseText.

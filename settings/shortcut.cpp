@@ -14,15 +14,6 @@ namespace {
 
 constexpr char ShortcutName[] = "\\Vellix.lnk";
 
-bool ShortcutExists(const char* path) {
-    WIN32_FIND_DATAA found{};
-    const HANDLE search = FindFirstFileA(path, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(search);
-    return true;
-}
-
 // Writes the link through the shell's own link object; nothing is reported.
 void SaveShellLink(const char* target, const char* directory, const wchar_t* linkPath) {
     IShellLinkA* link = nullptr;
@@ -55,7 +46,7 @@ bool StartupShortcutPath(char* path, int capacity) {
 
 void TestStartupShortcut() {
     char path[PathCapacity];
-    LensSettings.StartupShortcut = StartupShortcutPath(path, PathCapacity) && ShortcutExists(path);
+    LensSettings.StartupShortcut = StartupShortcutPath(path, PathCapacity) && FileExists(path);
 }
 
 void CreateStartupShortcut() {
@@ -82,7 +73,7 @@ void CreateStartupShortcut() {
 
 void DeleteStartupShortcut() {
     char path[PathCapacity];
-    if (StartupShortcutPath(path, PathCapacity) && ShortcutExists(path))
+    if (StartupShortcutPath(path, PathCapacity) && FileExists(path))
         DeleteFileA(path);
 }
 
