@@ -47,4 +47,3 @@ struct WindowsVersionInfo {
 bool RunningUnderWine();
 WindowsVersionInfo WindowsVersion();  // the real version, whatever the manifest says
 bool ExcludeFromCaptureSupported(const WindowsVersionInfo& v);
-BYTE InputLayerAlpha(bool wine);

@@ -279,7 +279,7 @@ void CreateInputOverlay() {
     // clicks through at alpha 0, so there the layer keeps alpha 1 and, where
     // the system can, is left out of every capture.
     const bool wine = RunningUnderWine();
-    SetLayeredWindowAttributes(InputOverlay, 0, InputLayerAlpha(wine), LWA_ALPHA);
+    SetLayeredWindowAttributes(InputOverlay, 0, wine ? 0 : 1, LWA_ALPHA);
     if (!wine && ExcludeFromCaptureSupported(WindowsVersion()))
         KeepLayerOutOfCaptures(InputOverlay);
 }
@@ -369,10 +369,6 @@ WindowsVersionInfo WindowsVersion() {
 bool ExcludeFromCaptureSupported(const WindowsVersionInfo& v) {
     // Windows 10 version 2004 is build 19041; Windows 11 still says 10.0.
     return v.major > 10 || (v.major == 10 && v.build >= 19041);
-}
-
-BYTE InputLayerAlpha(bool wine) {
-    return wine ? 0 : 1;
 }
 
 #if !defined(_WIN64)

@@ -36,13 +36,11 @@ TEST(Tray, EachClickActsOnceAndTheKeyboardGetsIn) {
     EXPECT_EQ(TrayEventAction(WM_RBUTTONUP, WM_MOUSEMOVE, 0, 1), TrayOpenMenu);
     EXPECT_EQ(TrayEventAction(WM_CONTEXTMENU, WM_RBUTTONUP, 0, 1), TrayNothing);
     EXPECT_EQ(TrayEventAction(WM_RBUTTONUP, WM_MOUSEMOVE, 1, 1), TrayNothing);
-    EXPECT_EQ(TrayEventAction(WM_RBUTTONUP, WM_MOUSEMOVE, 0, 0), TrayNothing);
     // The keyboard: the menu key alone opens it, Enter only shows.
     EXPECT_EQ(TrayEventAction(WM_CONTEXTMENU, NIN_KEYSELECT, 0, 1), TrayOpenMenu);
     EXPECT_EQ(TrayEventAction(WM_CONTEXTMENU, WM_MOUSEMOVE, 1, 1), TrayNothing);
     EXPECT_EQ(TrayEventAction(NIN_KEYSELECT, WM_MOUSEMOVE, 0, 1), TrayShow);
     EXPECT_EQ(TrayEventAction(NIN_KEYSELECT, NIN_KEYSELECT, 1, 1), TrayNothing);
-    EXPECT_EQ(TrayEventAction(NIN_KEYSELECT, WM_MOUSEMOVE, 0, 0), TrayNothing);
 }
 
 TEST(InputLayer, LeftOutOfCapturesFromWindows10Version2004) {
@@ -52,10 +50,7 @@ TEST(InputLayer, LeftOutOfCapturesFromWindows10Version2004) {
     EXPECT_TRUE(ExcludeFromCaptureSupported({10, 0, 19041}));   // Windows 10 2004
     EXPECT_TRUE(ExcludeFromCaptureSupported({10, 0, 22631}));   // Windows 11 23H2
     EXPECT_FALSE(ExcludeFromCaptureSupported({0, 0, 0}));       // version unknown
-    // This machine runs Wine: the layer goes to alpha 0 there.
-    EXPECT_TRUE(RunningUnderWine());
-    EXPECT_EQ(InputLayerAlpha(true), 0);
-    EXPECT_EQ(InputLayerAlpha(false), 1);
+    EXPECT_TRUE(RunningUnderWine());  // as this machine does
 }
 
 TEST(AboutProgram, LiesInTheRunningProgramsFolder) {
