@@ -346,22 +346,18 @@ bool RunningUnderWine() {
 
 WindowsVersionInfo WindowsVersion() {
     // GetVersionEx answers what the manifest declares; RtlGetVersion the truth.
-    struct VersionRecord {
-        ULONG size, major, minor, build, platform;
-        WCHAR servicePack[128];
-    };
-    using RtlGetVersionProc = LONG(WINAPI*)(VersionRecord*);
+    using RtlGetVersionProc = LONG(WINAPI*)(RTL_OSVERSIONINFOW*);
     WindowsVersionInfo v{};
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     auto get = ntdll ? reinterpret_cast<RtlGetVersionProc>(
                            reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
                      : nullptr;
-    VersionRecord record{};
-    record.size = sizeof(record);
+    RTL_OSVERSIONINFOW record{};
+    record.dwOSVersionInfoSize = sizeof(record);
     if (get && get(&record) == 0) {
-        v.major = record.major;
-        v.minor = record.minor;
-        v.build = record.build;
+        v.major = record.dwMajorVersion;
+        v.minor = record.dwMinorVersion;
+        v.build = record.dwBuildNumber;
     }
     return v;
 }
