@@ -10,7 +10,33 @@ namespace {
 
 HFONT NameFont;  // the program's name, larger and bold; deleted at the end
 
+// The dialog's units follow its font, not the picture: the logo's box is
+// made as large as fits in it with the picture's own proportions, centred.
+void KeepLogoProportions(HWND dialog) {
+    const HWND logo = GetDlgItem(dialog, IDC_LOGO);
+    const HBITMAP picture =
+        reinterpret_cast<HBITMAP>(SendMessageA(logo, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP info{};
+    if (!logo || !picture || !GetObjectA(picture, sizeof(info), &info) || info.bmWidth <= 0 ||
+        info.bmHeight <= 0)
+        return;
+    RECT box{};
+    GetWindowRect(logo, &box);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+    const long boxWidth = box.right - box.left;
+    const long boxHeight = box.bottom - box.top;
+    long width = boxWidth;
+    long height = boxWidth * info.bmHeight / info.bmWidth;
+    if (height > boxHeight) {
+        height = boxHeight;
+        width = boxHeight * info.bmWidth / info.bmHeight;
+    }
+    SetWindowPos(logo, nullptr, box.left + (boxWidth - width) / 2, box.top, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void OnInitDialog(HWND dialog) {
+    KeepLogoProportions(dialog);
     SetDlgItemTextA(dialog, IDC_VERSION, "Version " VELLIX_VERSION_STRING);
     LOGFONTA font{};
     const HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));

@@ -31,3 +31,19 @@ void ToggleActive();
 void RefreshFromPointer();
 void PaintLens();  // paints nothing until the drawing objects exist and while hidden
 void SetModeCursor();
+
+// What a key-down on either window does (flags: the message's lParam).
+enum KeyAction { KeyNothing, KeyHide, KeyToggle, KeyCopyText, KeyCopySwatch };
+KeyAction KeyDownAction(WPARAM key, LPARAM flags, int lensShown);
+
+// What a tray callback event does, given the event before it.
+enum TrayAction { TrayNothing, TrayToggle, TrayShow, TrayOpenMenu };
+TrayAction TrayEventAction(UINT event, UINT previous, int lensShown, int menuIdle);
+
+// The input layer's way of staying out of the screen reads.
+struct WindowsVersionInfo {
+    DWORD major, minor, build;
+};
+bool RunningUnderWine();
+WindowsVersionInfo WindowsVersion();  // the real version, whatever the manifest says
+bool ExcludeFromCaptureSupported(const WindowsVersionInfo& v);

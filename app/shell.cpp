@@ -24,6 +24,7 @@ int Initialised;
 namespace {
 
 NOTIFYICONDATAA TrayIcon;
+UINT LastTrayEvent;  // the tray callback's previous event, to pair the mouse's messages
 UINT TaskbarCreatedMessage;
 int TrayRetriesLeft;
 int SettingsSaved;  // 1 once the settings are written for this run
@@ -38,17 +39,14 @@ bool IsKeptKey(WPARAM key) {
     return key == VK_SPACE || key == VK_CONTROL || key == VK_SHIFT;
 }
 
-void OnKeyDown(WPARAM key) {
-    if (!IsKeptKey(key))
-        HideLens();
-    if (key == VK_SHIFT)
-        CopyColourSwatch();
-    else if (key == VK_CONTROL)
-        CopyPixelText();
-    else if (key == VK_ESCAPE)
-        HideLens();
-    else if (key == VK_SPACE)
-        ToggleActive();
+void OnKeyDown(WPARAM key, LPARAM flags) {
+    switch (KeyDownAction(key, flags, LensShown)) {
+    case KeyHide: HideLens(); break;
+    case KeyCopySwatch: CopyColourSwatch(); break;
+    case KeyCopyText: CopyPixelText(); break;
+    case KeyToggle: ToggleActive(); break;
+    case KeyNothing: break;
+    }
 }
 
 void OnSysKeyDown(WPARAM key) {
@@ -107,10 +105,16 @@ void OnActivateApp(WPARAM active) {
 }
 
 void OnTrayCallback(LPARAM event) {
-    if (event == WM_RBUTTONUP && LensShown == 0) {
+    const UINT now = LOWORD(event);
+    const TrayAction action = TrayEventAction(now, LastTrayEvent, LensShown, MenuIdle);
+    LastTrayEvent = now;
+    if (action == TrayOpenMenu) {
         MenuIdle = 0;
         ShowTrayMenu();
-    } else if (event == WM_LBUTTONUP) {
+        // The lens window was made foreground for the menu; hidden, it would
+        // swallow the user's typing.
+        Shell_NotifyIconA(NIM_SETFOCUS, &TrayIcon);
+    } else if (action == TrayToggle || action == TrayShow) {
         ShowOrHideLens();
     }
 }
@@ -175,7 +179,7 @@ LRESULT CALLBACK LensProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_ACTIVATEAPP: OnActivateApp(wParam); break;
     case WM_PAINT: OnLensPaint(window); break;
     case WM_CLOSE: DestroyLensWindows(); return 0;
-    case WM_KEYDOWN: OnKeyDown(wParam); break;
+    case WM_KEYDOWN: OnKeyDown(wParam, lParam); break;
     case WM_SYSKEYDOWN: OnSysKeyDown(wParam); break;
     case WM_COMMAND: HandleMenuCommand(wParam); break;
     case WM_TIMER: OnTimer(wParam); break;
@@ -205,7 +209,7 @@ LRESULT CALLBACK OverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CREATE: SetModeCursor(); break;
     case WM_ACTIVATE: OnActivate(window, wParam); break;
     case WM_PAINT: OnOverlayPaint(window); break;
-    case WM_KEYDOWN: OnKeyDown(wParam); break;
+    case WM_KEYDOWN: OnKeyDown(wParam, lParam); break;
     case WM_SYSKEYDOWN: OnSysKeyDown(wParam); break;
     case WM_MOUSEMOVE: OnMouseMove(); break;
     case WM_LBUTTONUP: ToggleActive(); break;
@@ -238,18 +242,46 @@ bool RegisterOverlayClass() {
     return RegisterClassExA(&wc) != 0;
 }
 
+// Looked up at run time: Windows Vista has neither call.
+void KeepLayerOutOfCaptures(HWND layer) {
+    using SetAffinityProc = BOOL(WINAPI*)(HWND, DWORD);
+    using GetAffinityProc = BOOL(WINAPI*)(HWND, DWORD*);
+    const HMODULE user32 = GetModuleHandleA("user32.dll");
+    if (!user32)
+        return;
+    auto set = reinterpret_cast<SetAffinityProc>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetWindowDisplayAffinity")));
+    auto get = reinterpret_cast<GetAffinityProc>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDisplayAffinity")));
+    if (!set || !get || !set(layer, WDA_EXCLUDEFROMCAPTURE))
+        return;
+    // Anything else in force (WDA_MONITOR would read the layer as black) is
+    // worse than the plain layer's one level.
+    DWORD affinity = WDA_NONE;
+    if (!get(layer, &affinity) || affinity != WDA_EXCLUDEFROMCAPTURE)
+        set(layer, WDA_NONE);
+}
+
 void CreateInputOverlay() {
     if (!RegisterOverlayClass()) {
         WarnAndFail("Window Registration Failed_a!", "Error!1");
         return;
     }
-    // A layered window at alpha 1 stays invisible yet still takes the pointer
-    // and the keys; a window that paints nothing would be composed as black.
+    // A layered window stays invisible yet still takes the pointer and the
+    // keys; a window that paints nothing would be composed as black.
     InputOverlay = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_LAYERED, OVERLAY_CLASS_NAME,
                                    LENS_WINDOW_TITLE, WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
                                    ProgramModule, nullptr);
-    if (InputOverlay)
-        SetLayeredWindowAttributes(InputOverlay, 0, 1, LWA_ALPHA);
+    if (!InputOverlay)
+        return;
+    // Wine reads the composited X screen, so an alpha-1 layer dims every read
+    // by one level; X delivers input at alpha 0 all the same. Windows lets
+    // clicks through at alpha 0, so there the layer keeps alpha 1 and, where
+    // the system can, is left out of every capture.
+    const bool wine = RunningUnderWine();
+    SetLayeredWindowAttributes(InputOverlay, 0, wine ? 0 : 1, LWA_ALPHA);
+    if (!wine && ExcludeFromCaptureSupported(WindowsVersion()))
+        KeepLayerOutOfCaptures(InputOverlay);
 }
 
 void PrepareTrayIcon() {
@@ -257,7 +289,8 @@ void PrepareTrayIcon() {
     TrayIcon.cbSize = sizeof(TrayIcon);
     TrayIcon.hWnd = LensWindow;
     TrayIcon.uID = TrayIconId;
-    TrayIcon.uFlags = NIF_MESSAGE | NIF_ICON;
+    TrayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    lstrcpynA(TrayIcon.szTip, "Vellix", sizeof(TrayIcon.szTip));
     TrayIcon.uCallbackMessage = TrayCallbackMessage;
     TrayIcon.hIcon = static_cast<HICON>(
         LoadImageA(ProgramModule, "abb", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
@@ -275,6 +308,64 @@ int RunMessageLoop() {
 }
 
 }  // namespace
+
+KeyAction KeyDownAction(WPARAM key, LPARAM flags, int lensShown) {
+    if (!IsKeptKey(key))
+        return KeyHide;
+    // A hidden lens has nothing to act on, and a held key acts once: bit 30
+    // marks the keyboard's repeats.
+    if (lensShown != 1 || (static_cast<DWORD>(flags) & 0x40000000u) != 0)
+        return KeyNothing;
+    if (key == VK_SHIFT)
+        return KeyCopySwatch;
+    if (key == VK_CONTROL)
+        return KeyCopyText;
+    return KeyToggle;
+}
+
+TrayAction TrayEventAction(UINT event, UINT previous, int lensShown, int menuIdle) {
+    switch (event) {
+    case WM_LBUTTONUP: return TrayToggle;
+    // The keyboard's Enter can come twice: it only shows, Esc hides.
+    case NIN_KEYSELECT: return lensShown == 0 && menuIdle == 1 ? TrayShow : TrayNothing;
+    // A right click brings WM_RBUTTONUP then WM_CONTEXTMENU: one menu.
+    case WM_CONTEXTMENU:
+        if (previous == WM_RBUTTONUP)
+            return TrayNothing;
+        [[fallthrough]];
+    case WM_RBUTTONUP: return lensShown == 0 && menuIdle == 1 ? TrayOpenMenu : TrayNothing;
+    // NIN_SELECT follows a left click's WM_LBUTTONUP.
+    default: return TrayNothing;
+    }
+}
+
+bool RunningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+WindowsVersionInfo WindowsVersion() {
+    // GetVersionEx answers what the manifest declares; RtlGetVersion the truth.
+    using RtlGetVersionProc = LONG(WINAPI*)(RTL_OSVERSIONINFOW*);
+    WindowsVersionInfo v{};
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto get = ntdll ? reinterpret_cast<RtlGetVersionProc>(
+                           reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+                     : nullptr;
+    RTL_OSVERSIONINFOW record{};
+    record.dwOSVersionInfoSize = sizeof(record);
+    if (get && get(&record) == 0) {
+        v.major = record.dwMajorVersion;
+        v.minor = record.dwMinorVersion;
+        v.build = record.dwBuildNumber;
+    }
+    return v;
+}
+
+bool ExcludeFromCaptureSupported(const WindowsVersionInfo& v) {
+    // Windows 10 version 2004 is build 19041; Windows 11 still says 10.0.
+    return v.major > 10 || (v.major == 10 && v.build >= 19041);
+}
 
 #if !defined(_WIN64)
 static_assert(sizeof(NOTIFYICONDATAA) == TrayRecordSize, "tray record size");

@@ -2,6 +2,7 @@
 #include "menu/menu.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "app/app.h"
 #include "geometry/geometry.h"
@@ -82,20 +83,41 @@ void OpenHelp() {
         WinHelpA(LensWindow, HELP_FILE_NAME, HELP_FINDER, 0);
 }
 
-// Starts the about program from the working directory without waiting for it.
+// Starts the about program that lies beside the running Vellix.exe, without
+// waiting for it: the working directory can be any folder, and whatever
+// program of that name lies there is not ours.
 void StartAboutProgram() {
+    char module[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
+    char program[MAX_PATH];
+    if (length == 0 || length >= MAX_PATH ||
+        !FileBesideProgram(module, ABOUT_PROGRAM_NAME, program, sizeof(program)))
+        return;
     char commandLine[] = "\"" ABOUT_PROGRAM_NAME "\" a";
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (CreateProcessA(ABOUT_PROGRAM_NAME, commandLine, nullptr, nullptr, FALSE, 0, nullptr,
-                       nullptr, &startup, &process)) {
+    if (CreateProcessA(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &process)) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
 }
 
 }  // namespace
+
+bool FileBesideProgram(const char* programPath, const char* name, char* out, size_t capacity) {
+    size_t folder = 0;  // up to and with the last separator
+    for (size_t i = 0; programPath[i]; ++i)
+        if (programPath[i] == '\\' || programPath[i] == '/')
+            folder = i + 1;
+    const size_t nameLength = strlen(name);
+    if (folder == 0 || folder + nameLength + 1 > capacity)
+        return false;
+    memcpy(out, programPath, folder);
+    memcpy(out + folder, name, nameLength + 1);
+    return true;
+}
 
 void ApplyCommandToSettings(LensSettingsRecord& s, int id) {
     switch (id) {
@@ -254,6 +276,8 @@ void HandleMenuCommand(WPARAM command) {
     case CmdStartup:
         ApplyCommandToSettings(LensSettings, id);
         ApplyStartupShortcut();
+        // The setting and its mark say what is there: a failed write leaves it off.
+        TestStartupShortcut();
         break;
     default:
         if (InRange(id, 91, 95))

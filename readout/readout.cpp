@@ -107,18 +107,57 @@ bool PutTextOnClipboard(const char* text) {
     return HandToClipboard(CF_TEXT, block);
 }
 
-bool PutSwatchOnClipboard() {
-    const COLORREF colour = GetPixel(ScreenDC, PointerPos.x, PointerPos.y);
-    HBRUSH brush = CreateSolidBrush(colour);
+// A 10 x 10 bitmap of the colour; nullptr if it cannot be made.
+HBITMAP MakeSwatchBitmap(COLORREF colour) {
+    HBITMAP swatch = CreateCompatibleBitmap(LensDC, SwatchSide, SwatchSide);
     HDC dc = CreateCompatibleDC(LensDC);
-    HBITMAP swatch = CreateCompatibleBitmap(LensDC, 10, 10);
-    HGDIOBJ old = SelectObject(dc, swatch);
-    RECT all{0, 0, 10, 10};
-    FillRect(dc, &all, brush);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(brush);
-    if (!HandToClipboard(CF_BITMAP, swatch))
+    HBRUSH brush = CreateSolidBrush(colour);
+    const bool made = swatch && dc && brush;
+    if (made) {
+        HGDIOBJ old = SelectObject(dc, swatch);
+        RECT all{0, 0, SwatchSide, SwatchSide};
+        FillRect(dc, &all, brush);
+        SelectObject(dc, old);
+    }
+    if (brush)
+        DeleteObject(brush);
+    if (dc)
+        DeleteDC(dc);
+    if (!made && swatch)
+        DeleteObject(swatch);
+    return made ? swatch : nullptr;
+}
+
+HGLOBAL MakeSwatchDib(COLORREF colour) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, SwatchDibSize);
+    if (!block)
+        return nullptr;
+    auto* bytes = static_cast<unsigned char*>(GlobalLock(block));
+    if (!bytes) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    WriteSwatchDib(colour, bytes);
+    GlobalUnlock(block);
+    return block;
+}
+
+// The colour the strip's text shows, the refresh's own read: the swatch and
+// the text never disagree. The device-independent copy is what Wine hands
+// to X programs; Windows makes either from the other, so both are given.
+bool PutSwatchOnClipboard() {
+    HBITMAP swatch = MakeSwatchBitmap(PointerColour);
+    HGLOBAL dib = MakeSwatchDib(PointerColour);
+    if (!swatch || !dib) {
+        // Nothing was opened: the user's clipboard stays as it was.
+        if (swatch)
+            DeleteObject(swatch);
+        if (dib)
+            GlobalFree(dib);
+        return false;
+    }
+    const ClipboardItem items[] = {{CF_BITMAP, swatch}, {CF_DIB, dib}};
+    if (!HandToClipboard(items, 2))
         return false;
     // The placeholder goes once a swatch replaces it; swatches belong to the clipboard.
     if (SwatchPlaceholderHeld == 1)
@@ -186,16 +225,54 @@ void DrawStripText(const char* text) {
 }
 
 bool HandToClipboard(UINT format, HANDLE data) {
-    if (!OpenClipboardSoon()) {
-        FreeClipboardData(format, data);
+    const ClipboardItem item{format, data};
+    return HandToClipboard(&item, 1);
+}
+
+bool HandToClipboard(const ClipboardItem* items, int count) {
+    bool whole = count > 0;
+    for (int i = 0; i < count; ++i)
+        whole = whole && items[i].data != nullptr;
+    // A null entry would stand for data promised later, which never comes.
+    if (!whole || !OpenClipboardSoon()) {
+        for (int i = 0; i < count; ++i)
+            if (items[i].data)
+                FreeClipboardData(items[i].format, items[i].data);
         return false;
     }
     EmptyClipboard();
-    const bool placed = SetClipboardData(format, data) != nullptr;
+    bool placed = true;
+    for (int i = 0; i < count; ++i)
+        if (!SetClipboardData(items[i].format, items[i].data)) {
+            FreeClipboardData(items[i].format, items[i].data);
+            placed = false;
+        }
     CloseClipboard();
-    if (!placed)
-        FreeClipboardData(format, data);
     return placed;
+}
+
+void WriteSwatchDib(COLORREF colour, unsigned char* out) {
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = SwatchSide;
+    header.biHeight = SwatchSide;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = SwatchDibSize - sizeof(header);
+    memcpy(out, &header, sizeof(header));
+    constexpr int stride = (SwatchSide * 3 + 3) & ~3;
+    unsigned char* rows = out + sizeof(header);
+    for (int y = 0; y < SwatchSide; ++y) {
+        unsigned char* p = rows + y * stride;
+        for (int x = 0; x < SwatchSide; ++x) {
+            *p++ = ColourComponent(3, colour);
+            *p++ = ColourComponent(2, colour);
+            *p++ = ColourComponent(1, colour);
+        }
+        for (int pad = SwatchSide * 3; pad < stride; ++pad)
+            *p++ = 0;
+    }
 }
 
 bool CopyPixelText() {

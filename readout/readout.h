@@ -29,4 +29,17 @@ void FormatPixelValue(COLORREF colour, int pixelFormat, int numberBase, char* te
 // Places data on the clipboard in this format, owned by the lens window. Tries
 // for about 50 ms while another program holds the clipboard. Frees data (a
 // global block, or a bitmap for CF_BITMAP) when the clipboard did not take it.
+// With a null item the clipboard is left untouched.
 bool HandToClipboard(UINT format, HANDLE data);
+struct ClipboardItem {
+    UINT format;
+    HANDLE data;
+};
+// The same for several formats of one copy, placed together; true when all were.
+bool HandToClipboard(const ClipboardItem* items, int count);
+
+// The swatch as a packed DIB (header, then bottom-up 24-bit rows): SwatchSide
+// pixels square of one colour, SwatchDibSize bytes.
+constexpr int SwatchSide = 10;
+constexpr unsigned SwatchDibSize = 40 + SwatchSide * ((SwatchSide * 3 + 3) & ~3);
+void WriteSwatchDib(COLORREF colour, unsigned char* out);

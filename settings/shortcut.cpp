@@ -46,7 +46,14 @@ bool StartupShortcutPath(char* path, int capacity) {
 
 void TestStartupShortcut() {
     char path[PathCapacity];
-    LensSettings.StartupShortcut = StartupShortcutPath(path, PathCapacity) && FileExists(path);
+    if (!StartupShortcutPath(path, PathCapacity)) {
+        LensSettings.StartupShortcut = 0;
+        return;
+    }
+    // A folder of that name is no shortcut.
+    const DWORD attributes = GetFileAttributesA(path);
+    LensSettings.StartupShortcut =
+        attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void CreateStartupShortcut() {

@@ -5,7 +5,8 @@
   acr.cur  the Common-mode cursor: a grey video camera seen from the side,
            32 x 32 with alpha, hotspot (0, 21) at the front of its lens
   asd.wav  the click: 16 kHz mono 16-bit, 326 samples, 698 bytes in all
-  abb.ico  the tray icon: a lens with a handle at 16, 20, 24, 32, 48 and 256
+  abb.ico  the tray icon: a lens with a handle, edged in white, at 16, 20, 24, 32,
+           48 and 256
   rdc.cur  the Reading-mode cursor: an arrow with a reading line under it
 
 Plain standard library. Run it from anywhere: python3 tools/make_resources.py
@@ -132,6 +133,7 @@ LENS_BLUE = (0, 85, 229)     # the lens window's own blue
 GLASS = (206, 228, 255)
 SHINE = (255, 255, 255)
 HANDLE = (40, 48, 72)
+HALO = (255, 255, 255)       # the icon's outline, so it reads on dark panels too
 INK = (24, 40, 96)
 
 
@@ -278,6 +280,11 @@ def make_icon_image(size):
     a = math.radians(45)
     start = (cx + (r_out - 1 * u) * math.cos(a), cy + (r_out - 1 * u) * math.sin(a))
     end = (cx + (r_out + 9.5 * u) * math.cos(a), cy + (r_out + 9.5 * u) * math.sin(a))
+    # A light edge around the dark handle and the blue rim: one icon that
+    # stands out on a dark taskbar as well as on a light one.
+    halo = max(1.0, 1.5 * u)
+    c.stroke(HALO, [start, end], max(2.2, 4.6 * u) + 2 * halo)
+    c.disc(HALO, cx, cy, r_out + halo)
     c.stroke(HANDLE, [start, end], max(2.2, 4.6 * u))
     c.disc(GLASS, cx, cy, r_out - rim / 2)
     if size >= 24:

@@ -47,8 +47,9 @@ void PumpMessages() {
     }
 }
 
-bool CreateProcessIn(const std::string& directory, PROCESS_INFORMATION* pi) {
-    std::string command = "\"" + VellixPath() + "\"";
+bool CreateProcessIn(const std::string& directory, PROCESS_INFORMATION* pi,
+                     const std::string& program = VellixPath()) {
+    std::string command = "\"" + program + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     return CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
@@ -157,10 +158,14 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
 }
 
 bool StartVellix(VellixRun& run, const std::string& directory) {
+    return StartVellixFrom(run, VellixPath(), directory);
+}
+
+bool StartVellixFrom(VellixRun& run, const std::string& program, const std::string& directory) {
     if (!StopLeftInstance())
         return false;
     run.directory = directory.empty() ? MakeTempDirectory() : directory;
-    if (!CreateProcessIn(run.directory, &run.process))
+    if (!CreateProcessIn(run.directory, &run.process, program))
         return false;
     const DWORD pid = run.process.dwProcessId;
     // The tray icon is the last step of start-up: once the shell knows it,
@@ -234,6 +239,18 @@ void SendKey(HWND window, WPARAM key) {
     SendMessageTimeoutA(window, WM_KEYDOWN, key, 1 | (scan << 16), SMTO_NORMAL, 10000, &result);
     SendMessageTimeoutA(window, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u, SMTO_NORMAL, 10000,
                         &result);
+}
+
+void SendKeyDown(HWND window, WPARAM key, bool repeat) {
+    DWORD_PTR result = 0;
+    const UINT scan = MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
+    const LPARAM flags = 1 | (scan << 16) | (repeat ? 0x40000000u : 0u);
+    SendMessageTimeoutA(window, WM_KEYDOWN, key, flags, SMTO_NORMAL, 10000, &result);
+}
+
+bool Barrier(const VellixRun& run) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(run.lens, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
 }
 
 void MovePointer(const VellixRun& run, int x, int y) {
@@ -378,22 +395,22 @@ RECT CapturedArea(const LensGeometry& g, int px, int py) {
     return {left, top, left + g.SourceColumns, top + g.SourceRows};
 }
 
-bool ShowsMagnified(const VellixRun& run, const LensGeometry& g, int px, int py, int* worst) {
-    const std::vector<COLORREF> area = ReadScreen(CapturedArea(g, px, py));
+bool ShowsMagnified(const VellixRun& run, const LensGeometry& g, int px, int py, int* worst,
+                    const ScreenTruth& truth) {
+    const RECT area = CapturedArea(g, px, py);
     const std::vector<COLORREF> shown = ReadScreen(LensImageRect(run, g));
     int most = 0;
     // A Pro image is one pixel wider and higher than its cells (the closing
     // grid line); that line shows no captured pixel.
     for (int j = 0; j < g.Zoom * g.SourceRows; ++j)
         for (int i = 0; i < g.Zoom * g.SourceColumns; ++i) {
-            const COLORREF want =
-                area[static_cast<size_t>(j / g.Zoom) * g.SourceColumns + i / g.Zoom];
+            const COLORREF want = truth(area.left + i / g.Zoom, area.top + j / g.Zoom);
             const int d = ChannelDistance(shown[static_cast<size_t>(j) * g.ImageWidth + i], want);
             most = d > most ? d : most;
         }
     if (worst)
         *worst = most;
-    return most <= 1;
+    return most == 0;
 }
 
 bool WaitWithPointerAt(const VellixRun& run, int px, int py,
@@ -406,8 +423,10 @@ bool WaitWithPointerAt(const VellixRun& run, int px, int py,
     });
 }
 
-bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py, int* worst) {
-    return WaitWithPointerAt(run, px, py, [&] { return ShowsMagnified(run, g, px, py, worst); });
+bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py, int* worst,
+                   const ScreenTruth& truth) {
+    return WaitWithPointerAt(run, px, py,
+                             [&] { return ShowsMagnified(run, g, px, py, worst, truth); });
 }
 
 COLORREF PatternColour(int x, int y) {
@@ -544,4 +563,52 @@ std::vector<HWND> WindowsTitled(const char* title) {
 
 void PostTrayClick(const VellixRun& run, UINT mouseEvent) {
     PostMessageA(run.lens, TrayMessage, TrayId, mouseEvent);
+}
+
+std::string CopiedText() {
+    std::string text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        if (const char* p = static_cast<const char*>(GlobalLock(h)))
+            text = p;
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return text;
+}
+
+std::vector<COLORREF> CopiedPicture(int* width, int* height) {
+    std::vector<COLORREF> pixels;
+    if (!OpenClipboard(nullptr))
+        return pixels;
+    HANDLE h = GetClipboardData(CF_DIB);
+    const auto* bytes = h ? static_cast<const unsigned char*>(GlobalLock(h)) : nullptr;
+    if (bytes && GlobalSize(h) >= sizeof(BITMAPINFOHEADER)) {
+        BITMAPINFOHEADER head{};
+        memcpy(&head, bytes, sizeof(head));
+        const int w = head.biWidth;
+        const int rows = head.biHeight < 0 ? -head.biHeight : head.biHeight;
+        const int step = head.biBitCount / 8;
+        const size_t stride = (static_cast<size_t>(w) * head.biBitCount + 31) / 32 * 4;
+        const size_t need = head.biSize + stride * rows;
+        if (head.biCompression == BI_RGB && (step == 3 || step == 4) && w > 0 &&
+            GlobalSize(h) >= need) {
+            for (int y = 0; y < rows; ++y) {
+                // Bottom-up unless the height is negative.
+                const int row = head.biHeight < 0 ? y : rows - 1 - y;
+                const unsigned char* p = bytes + head.biSize + stride * row;
+                for (int x = 0; x < w; ++x, p += step)
+                    pixels.push_back(RGB(p[2], p[1], p[0]));
+            }
+            if (width)
+                *width = w;
+            if (height)
+                *height = rows;
+        }
+    }
+    if (h)
+        GlobalUnlock(h);
+    CloseClipboard();
+    return pixels;
 }

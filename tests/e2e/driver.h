@@ -31,6 +31,8 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 30000);
 
 // Starts Vellix in directory (a new temporary one if empty) and waits for its windows.
 bool StartVellix(VellixRun& run, const std::string& directory = "");
+// The same with another copy of the program (program: its full path).
+bool StartVellixFrom(VellixRun& run, const std::string& program, const std::string& directory);
 // Starts without waiting for windows; returns the process exit code or STILL_ACTIVE.
 DWORD StartAndWaitExit(const std::string& directory, DWORD timeoutMs);
 // WM_CLOSE, then waits for the exit code (kills it after the timeout).
@@ -46,6 +48,10 @@ bool LensVisible(const VellixRun& run);
 bool ShowLens(VellixRun& run);
 // A key as the keyboard would deliver it to the window with the focus.
 void SendKey(HWND window, WPARAM key);
+// A key-down alone; repeat marks it as the keyboard's auto-repeat (bit 30).
+void SendKeyDown(HWND window, WPARAM key, bool repeat);
+// Returns once the program has handled every message sent to it before.
+bool Barrier(const VellixRun& run);
 // Moves the pointer and tells the input layer, as a real move would.
 void MovePointer(const VellixRun& run, int x, int y);
 
@@ -80,10 +86,14 @@ LensGeometry GeometryFor(int factor, int format, int pro);
 RECT LensImageRect(const VellixRun& run, const LensGeometry& g);
 // The screen area the lens captures with the pointer at (px, py).
 RECT CapturedArea(const LensGeometry& g, int px, int py);
-// Whether the lens shows the screen around (px, py) magnified pixel for pixel,
-// within one level per channel; *worst gets the largest difference seen.
+// What the test put on the screen at (x, y): the ground truth a lens is
+// judged against, never a screen read through the program's own layer.
+using ScreenTruth = std::function<COLORREF(int, int)>;
+COLORREF PatternColour(int x, int y);
+// Whether the lens shows truth around (px, py) magnified pixel for pixel,
+// exactly; *worst gets the largest channel difference seen.
 bool ShowsMagnified(const VellixRun& run, const LensGeometry& g, int px, int py,
-                    int* worst = nullptr);
+                    int* worst = nullptr, const ScreenTruth& truth = PatternColour);
 // Waits until condition holds with the pointer at (px, py). A user's pointer
 // keeps sending moves; so does this wait, in case the display moved the
 // pointer before the lens read its position.
@@ -91,10 +101,17 @@ bool WaitWithPointerAt(const VellixRun& run, int px, int py,
                        const std::function<bool()>& condition);
 // Waits until the lens shows the screen around (px, py) magnified.
 bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py,
-                   int* worst = nullptr);
-// A test picture in which every pixel differs from its neighbours, so that a
-// shifted copy cannot pass for the right one.
-COLORREF PatternColour(int x, int y);
+                   int* worst = nullptr, const ScreenTruth& truth = PatternColour);
+// PatternColour is a test picture in which every pixel differs from its
+// neighbours, so that a shifted copy cannot pass for the right one.
+
+// --- the clipboard as another program reads it -------------------------------
+
+// The clipboard's text, "" when it holds none.
+std::string CopiedText();
+// The pixels of the clipboard's device-independent picture (CF_DIB, which
+// Wine hands across bitnesses), row by row from the top; empty without one.
+std::vector<COLORREF> CopiedPicture(int* width = nullptr, int* height = nullptr);
 
 // --- the tray menu and the programs it starts -------------------------------
 

@@ -29,14 +29,14 @@ inline bool OnAMonitor(const std::vector<RECT>& monitors, int x, int y) {
     return false;
 }
 
-// Whether every pixel of the lens image shows its captured pixel magnified,
-// or grey where that pixel lies on no monitor. In Pro mode only the cells'
-// insides are judged: the grid lines are the grid's. *worst gets the largest
-// channel difference seen and *where the image pixel it was seen at.
+// Whether every pixel of the lens image shows what the test put at its
+// captured pixel (truth) magnified, or grey where that pixel lies on no
+// monitor. In Pro mode only the cells' insides are judged: the grid lines
+// are the grid's. *worst gets the largest channel difference seen and *where
+// the image pixel it was seen at.
 inline bool ShowsExactly(const VellixRun& run, const LensGeometry& g, int px, int py, bool pro,
-                         int* worst, POINT* where) {
+                         int* worst, POINT* where, const ScreenTruth& truth = PatternColour) {
     const RECT area = CapturedArea(g, px, py);
-    const std::vector<COLORREF> screen = ReadScreen(area);
     const std::vector<COLORREF> shown = ReadScreen(LensImageRect(run, g));
     const std::vector<RECT> monitors = MonitorRects();
     int most = 0;
@@ -47,7 +47,7 @@ inline bool ShowsExactly(const VellixRun& run, const LensGeometry& g, int px, in
             const int cx = x / g.Zoom;
             const int cy = y / g.Zoom;
             const COLORREF want = OnAMonitor(monitors, area.left + cx, area.top + cy)
-                                      ? screen[static_cast<size_t>(cy) * g.SourceColumns + cx]
+                                      ? truth(area.left + cx, area.top + cy)
                                       : OffscreenGrey;
             const int d = ChannelDistance(shown[static_cast<size_t>(y) * g.ImageWidth + x], want);
             if (d > most) {
@@ -56,7 +56,7 @@ inline bool ShowsExactly(const VellixRun& run, const LensGeometry& g, int px, in
             }
         }
     *worst = most;
-    return most <= 1;
+    return most == 0;
 }
 
 // Where text was drawn in the Pro strip: the box around its ink.

@@ -206,8 +206,15 @@ TEST_F(Menu, AProfileHeldByAnotherProgramAtStartIsLeftIntactAtExit) {
     EXPECT_EQ(Bytes("Vellix.ini"), "Active profile=1;");
 }
 
-TEST_F(Menu, AboutStartsAnotherAboutProgramEachTimeAndNothingWithoutIt) {
-    ASSERT_TRUE(StartVellix(run, directory));
+// The about program beside the running Vellix.exe starts, never one of that
+// name in the working directory, which can be any folder.
+TEST_F(Menu, AboutStartsTheProgramBesideVellixEachTimeAndNothingWithoutIt) {
+    const std::string built = VellixPath().substr(0, VellixPath().find_last_of("/\\") + 1);
+    const std::string programFolder = MakeTempDirectory();
+    const std::string program = programFolder + "\\Vellix.exe";
+    ASSERT_TRUE(CopyFileA(VellixPath().c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((built + "About Box.exe").c_str(), File("About Box.exe").c_str(), FALSE));
+    ASSERT_TRUE(StartVellixFrom(run, program, directory));
     // Help without its file returns at once instead of waiting on a dialog.
     DWORD_PTR result = 0;
     EXPECT_NE(SendMessageTimeoutA(run.lens, WM_COMMAND, 14, 0, SMTO_NORMAL, 5000, &result), 0);
@@ -216,23 +223,72 @@ TEST_F(Menu, AboutStartsAnotherAboutProgramEachTimeAndNothingWithoutIt) {
     EXPECT_FALSE(WaitFor([] { return !WindowsTitled("About Vellix").empty(); }, 1500));
     EXPECT_TRUE(IsRunning(run));
 
-    std::string about = VellixPath();
-    about = about.substr(0, about.find_last_of("/\\") + 1) + "About Box.exe";
-    ASSERT_TRUE(CopyFileA(about.c_str(), File("About Box.exe").c_str(), FALSE)) << about;
-    EXPECT_EQ(VersionText(File("About Box.exe"), "ProductName"), "Vellix");
-    EXPECT_EQ(VersionText(File("About Box.exe"), "FileVersion"), VELLIX_VERSION_STRING);
+    const std::string about = programFolder + "\\About Box.exe";
+    ASSERT_TRUE(MoveFileA(File("About Box.exe").c_str(), about.c_str()));
+    EXPECT_EQ(VersionText(about, "ProductName"), "Vellix");
+    EXPECT_EQ(VersionText(about, "FileVersion"), VELLIX_VERSION_STRING);
     SendCommand(run, 15);
     SendCommand(run, 15);
     SendCommand(run, 15);
     ASSERT_TRUE(WaitFor([] { return WindowsTitled("About Vellix").size() == 3; }));
 
-    // Enter, Esc and the close box each end one.
+    // The logo keeps the picture's 351 x 264, within a pixel of rounding.
     const std::vector<HWND> boxes = WindowsTitled("About Vellix");
+    RECT logo{};
+    ASSERT_TRUE(GetClientRect(GetDlgItem(boxes[0], 101), &logo));
+    EXPECT_GT(logo.right, 100);
+    EXPECT_NEAR(logo.bottom, logo.right * 264 / 351, 1) << logo.right << " x " << logo.bottom;
+
+    // Enter, Esc and the close box each end one.
     PostMessageA(boxes[0], WM_KEYDOWN, VK_RETURN, 0);
     PostMessageA(boxes[1], WM_KEYDOWN, VK_ESCAPE, 0);
     PostMessageA(boxes[2], WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(WaitFor([] { return WindowsTitled("About Vellix").empty(); }));
     EXPECT_TRUE(IsRunning(run));
+}
+
+// From the keyboard: Enter on the selected icon shows the lens (and only
+// shows: it can come twice), Shift+F10 opens the menu.
+TEST_F(Menu, TheKeyboardShowsTheLensAndOpensTheMenu) {
+    ASSERT_TRUE(StartVellix(run, directory));
+    TrayClick(run, NIN_KEYSELECT);
+    TrayClick(run, NIN_KEYSELECT);
+    ASSERT_TRUE(Barrier(run));
+    EXPECT_TRUE(LensVisible(run));
+    TrayClick(run, WM_CONTEXTMENU);
+    EXPECT_FALSE(WaitFor([&] { return OpenMenuOf(run) != nullptr; }, 1500)) << "lens shown";
+    SendKey(run.overlay, VK_ESCAPE);
+    ASSERT_TRUE(WaitFor([&] { return !LensVisible(run); }));
+
+    PostTrayClick(run, WM_CONTEXTMENU);
+    ASSERT_TRUE(WaitFor([&] { return OpenMenuOf(run) != nullptr; }));
+    RealClick(700, 600, false);
+    EXPECT_TRUE(WaitFor([&] { return OpenMenuOf(run) == nullptr; }, 10000));
+}
+
+// A real click brings two messages at this icon version (WM_LBUTTONUP then
+// NIN_SELECT, WM_RBUTTONUP then WM_CONTEXTMENU): one action each.
+TEST_F(Menu, ARealClickOnTheIconActsOnce) {
+    ASSERT_TRUE(StartVellix(run, directory));
+    POINT icon{};
+    ASSERT_TRUE(WaitFor([&] { return FirstTrayIconPoint(&icon); })) << "no tray window";
+    // Icons of programs that ended without removing theirs go at the first click.
+    ASSERT_TRUE(WaitFor([&] {
+        RealClick(icon.x, icon.y, true);
+        return WaitFor([&] { return OpenMenuOf(run) != nullptr; }, 1000);
+    }, 20000)) << "no menu after a right click on the icon";
+    RealClick(700, 600, false);
+    ASSERT_TRUE(WaitFor([&] { return OpenMenuOf(run) == nullptr; }, 10000));
+    ASSERT_TRUE(Barrier(run));
+    EXPECT_FALSE(WaitFor([&] { return OpenMenuOf(run) != nullptr; }, 1500)) << "a second menu";
+
+    // The menu's loop ends a moment after its window: click until it shows.
+    ASSERT_TRUE(WaitFor([&] {
+        RealClick(icon.x, icon.y, false);
+        return WaitFor([&] { return LensVisible(run); }, 3000);
+    }, 20000));
+    ASSERT_TRUE(Barrier(run));
+    EXPECT_FALSE(WaitFor([&] { return !LensVisible(run); }, 1500)) << "toggled twice";
 }
 
 TEST_F(Menu, TheLensStepsAsideFromThePointerAndComesBackPastTheReturnLines) {

@@ -23,18 +23,6 @@ bool Alike(COLORREF a, COLORREF b) {
     return ChannelDistance(a, b) <= 1;
 }
 
-std::string ClipboardText() {
-    std::string out = "(no text)";
-    if (!OpenClipboard(nullptr))
-        return "(not open)";
-    if (HANDLE h = GetClipboardData(CF_TEXT)) {
-        out = static_cast<const char*>(GlobalLock(h));
-        GlobalUnlock(h);
-    }
-    CloseClipboard();
-    return out;
-}
-
 void EmptyClipboardHere() {
     if (OpenClipboard(nullptr)) {
         EmptyClipboard();
@@ -42,37 +30,39 @@ void EmptyClipboardHere() {
     }
 }
 
-// Whether the program runs with another pointer size than this test.
-bool OtherBitness(const VellixRun& run) {
-    BOOL program = FALSE, self = FALSE;
-    IsWow64Process(run.process.hProcess, &program);
-    IsWow64Process(GetCurrentProcess(), &self);
-    return program != self;
+// Whether the clipboard holds a 10 x 10 swatch of exactly this colour as any
+// program reads it, whatever its bitness (CF_DIB).
+bool SwatchIs(COLORREF colour) {
+    int w = 0, h = 0;
+    const std::vector<COLORREF> dib = CopiedPicture(&w, &h);
+    return w == 10 && h == 10 && dib == std::vector<COLORREF>(100, colour);
 }
 
 class ProReading : public ::testing::Test {
 protected:
-    void Start(int mode, int factor, int format) {
+    void Start(int mode, int factor, int format, int pixel = 3, int base = 2) {
         ASSERT_FALSE(VellixPath().empty()) << "run with --vellix=PATH";
         const std::string dir = MakeTempDirectory();
-        ASSERT_TRUE(WriteFileBytes(dir + "\\Profile_A.ini", Profile(mode, factor, format, 3, 2)));
+        ASSERT_TRUE(WriteFileBytes(dir + "\\Profile_A.ini",
+                                   Profile(mode, factor, format, pixel, base)));
         ASSERT_TRUE(StartVellix(run, dir)) << "Vellix did not start";
         g = GeometryFor(factor, format, mode == 1 ? 1 : 0);
     }
-    // A known picture over the area the lens captures around (px, py).
+    // A known picture over the area the lens captures around (px, py), put
+    // there before the lens shows, where a user's windows are.
     void ShowPatternAround(int px, int py) {
         ASSERT_TRUE(ShowPattern(pattern, CapturedArea(g, px, py), PatternColour));
     }
     // Whether the lens shows the grid of its layout with the red and white
-    // frame, and in the middle of every cell the screen pixel it magnifies.
-    bool GridShown(int px, int py, std::string* why) {
+    // frame, and in the middle of every cell the pixel the test put there.
+    bool GridShown(int px, int py, std::string* why, const ScreenTruth& truth = PatternColour) {
         std::vector<uint32_t> grid(static_cast<size_t>(g.ImageWidth) * g.ImageHeight, 0x01000000);
         const COLORREF colours[4] = {0x00808080, 0x00C0C0C0, 0x000000FF, 0x00FFFFFF};
         DrawGridPixels(grid.data(), g.ImageWidth, g.ImageHeight, g.SourceColumns, g.SourceRows,
                        g.Zoom, colours);
         const int z = g.Zoom;
         const std::vector<COLORREF> s = ReadScreen(LensImageRect(run, g));
-        const std::vector<COLORREF> source = ReadScreen(CapturedArea(g, px, py));
+        const RECT area = CapturedArea(g, px, py);
         for (int y = 0; y < g.ImageHeight; ++y)
             for (int x = 0; x < g.ImageWidth; ++x) {
                 const uint32_t p = grid[static_cast<size_t>(y) * g.ImageWidth + x];
@@ -80,10 +70,10 @@ protected:
                 if (p != 0x01000000)
                     want = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
                 else if (x % z == z / 2 && y % z == z / 2)  // the middle of every cell
-                    want = source[static_cast<size_t>(y / z) * g.SourceColumns + x / z];
+                    want = truth(area.left + x / z, area.top + y / z);
                 else
                     continue;
-                if (!Alike(s[static_cast<size_t>(y) * g.ImageWidth + x], want)) {
+                if (s[static_cast<size_t>(y) * g.ImageWidth + x] != want) {
                     *why = "at " + std::to_string(x) + "," + std::to_string(y);
                     return false;
                 }
@@ -102,6 +92,8 @@ protected:
 
 TEST_F(ProReading, ProLensShowsGridCellsAndPixelTextAndCopiesThem) {
     Start(1, 6, 11);
+    const int px = 300, py = 300;
+    ShowPatternAround(px, py);
     ASSERT_TRUE(ShowLens(run));
     const RECT image = LensImageRect(run, g);
     const RECT strip{image.left, image.top - FrameMargin - TextStripHeight, image.right,
@@ -118,8 +110,6 @@ TEST_F(ProReading, ProLensShowsGridCellsAndPixelTextAndCopiesThem) {
         return dark > 10 && white + dark * 3 > static_cast<int>(disabled.size()) / 2;
     }));
 
-    const int px = 300, py = 300;
-    ShowPatternAround(px, py);
     MovePointer(run, px, py);
     SendKey(run.overlay, VK_SPACE);
 
@@ -131,52 +121,22 @@ TEST_F(ProReading, ProLensShowsGridCellsAndPixelTextAndCopiesThem) {
     EXPECT_TRUE(WaitFor([&] { return ReadScreen(strip) != disabled; }));
 
     char want[PixelTextSize] = "";
-    FormatPixelValue(ScreenPixel(px, py), 3, 2, want);
+    FormatPixelValue(PatternColour(px, py), 3, 2, want);
     SendKey(run.overlay, VK_CONTROL);
-    EXPECT_TRUE(WaitFor([&] { return ClipboardText() == want; }, 10000)) << ClipboardText();
+    EXPECT_TRUE(WaitFor([&] { return CopiedText() == want; }, 10000)) << CopiedText();
     EXPECT_EQ(GetClipboardOwner(), run.lens);
 
     EmptyClipboardHere();
     SendKey(run.overlay, VK_SHIFT);
-    EXPECT_TRUE(WaitFor([&] { return IsClipboardFormatAvailable(CF_BITMAP) != 0; }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return SwatchIs(PatternColour(px, py)); }, 10000));
     EXPECT_EQ(GetClipboardOwner(), run.lens);
-    if (OtherBitness(run)) {
-        // Wine 8 hands a 32-bit program's clipboard bitmap to a 64-bit one as
-        // an empty handle (the other way round works): its pixels can only be
-        // judged by a reader of the program's own bitness.
-        printf("swatch pixels not judged: Wine gives a 64-bit reader no 32-bit bitmap\n");
-        return;
-    }
-    const COLORREF under = ScreenPixel(px, py);
-    bool swatch = false;
-    WaitFor([&] {
-        if (!IsClipboardFormatAvailable(CF_BITMAP) || !OpenClipboard(nullptr))
-            return false;
-        HBITMAP b = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, b);
-        BITMAP info{};
-        GetObjectA(b, sizeof(info), &info);
-        // One colour throughout: the pixel under the pointer, read through the
-        // same see-through input layer as the lens reads it (within a level).
-        const COLORREF first = GetPixel(dc, 0, 0);
-        swatch = info.bmWidth == 10 && info.bmHeight == 10 && Alike(first, under);
-        for (int y = 0; y < 10; ++y)
-            for (int x = 0; x < 10; ++x)
-                swatch = swatch && GetPixel(dc, x, y) == first;
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        CloseClipboard();
-        return swatch;
-    }, 10000);
-    EXPECT_TRUE(swatch);
 }
 
 TEST_F(ProReading, ReadingStripShowsItsGuideBelowThePointersRow) {
     Start(2, 2, 31);
-    ASSERT_TRUE(ShowLens(run));
     const int px = g.ScreenWidth / 2, py = 200;
     ShowPatternAround(px, py);
+    ASSERT_TRUE(ShowLens(run));
     MovePointer(run, px, py);
     SendKey(run.overlay, VK_SPACE);
     const RECT image = LensImageRect(run, g);
@@ -185,7 +145,7 @@ TEST_F(ProReading, ReadingStripShowsItsGuideBelowThePointersRow) {
     std::string why;
     const bool shown = WaitWithPointerAt(run, px, py, [&] {
         const std::vector<COLORREF> s = ReadScreen(image);
-        const std::vector<COLORREF> source = ReadScreen(CapturedArea(g, px, py));
+        const RECT area = CapturedArea(g, px, py);
         int red = 0;
         for (int x = 0; x < g.ImageWidth; ++x) {
             const COLORREF c = s[static_cast<size_t>(guide) * g.ImageWidth + x];
@@ -196,9 +156,8 @@ TEST_F(ProReading, ReadingStripShowsItsGuideBelowThePointersRow) {
             red += Alike(c, 0x000000FF);
             // Magnified above and below it.
             for (int y : {guide - 1, guide + 1, 0, g.ImageHeight - 1}) {
-                const COLORREF want =
-                    source[static_cast<size_t>(y / z) * g.SourceColumns + x / z];
-                if (!Alike(s[static_cast<size_t>(y) * g.ImageWidth + x], want)) {
+                const COLORREF want = PatternColour(area.left + x / z, area.top + y / z);
+                if (s[static_cast<size_t>(y) * g.ImageWidth + x] != want) {
                     why = "picture at " + std::to_string(x) + "," + std::to_string(y);
                     return false;
                 }
@@ -219,13 +178,100 @@ TEST_F(ProReading, AFactorWithTheSameImageSizeRedrawsTheGrid) {
     SendCommand(run, 89);  // factor 9
     g = GeometryFor(9, 11, 1);
     ASSERT_EQ(g.ImageWidth, GeometryFor(6, 11, 1).ImageWidth);
-    ASSERT_TRUE(ShowLens(run));
     const int px = 300, py = 300;
     ShowPatternAround(px, py);
+    ASSERT_TRUE(ShowLens(run));
     MovePointer(run, px, py);
     SendKey(run.overlay, VK_SPACE);
     std::string why;
     EXPECT_TRUE(WaitWithPointerAt(run, px, py, [&] { return GridShown(px, py, &why); })) << why;
+}
+
+// Blocks of known colours side by side: both ends of each channel, both
+// sides of 128 (where a dimmed read drops a level) and mixed channels.
+constexpr COLORREF Blocks[] = {RGB(0xFF, 0xFF, 0xFF), RGB(0x80, 0x80, 0x80),
+                               RGB(0x7F, 0x7F, 0x7F), RGB(0x00, 0x00, 0x00),
+                               RGB(0xF0, 0xC0, 0x80), RGB(0x01, 0x80, 0xFE)};
+constexpr int BlockSide = 40;
+constexpr RECT BlockRow{200, 260, 200 + 6 * BlockSide, 260 + BlockSide};
+
+COLORREF BlockColour(int x, int y) {
+    if (x < BlockRow.left || x >= BlockRow.right || y < BlockRow.top || y >= BlockRow.bottom)
+        return PatternColour(x, y);
+    return Blocks[(x - BlockRow.left) / BlockSide];
+}
+
+TEST_F(ProReading, KnownColoursUnderThePointerShowAndCopyExactly) {
+    Start(1, 6, 11, 2, 1);  // RGB in hex: "F0C080"
+    const RECT around{BlockRow.left - 60, BlockRow.top - 60, BlockRow.right + 60,
+                      BlockRow.bottom + 60};
+    ASSERT_TRUE(ShowPattern(pattern, around, BlockColour));
+    ASSERT_TRUE(ShowLens(run));
+    const int py = BlockRow.top + BlockSide / 2;
+    MovePointer(run, BlockRow.left + BlockSide / 2, py);
+    SendKey(run.overlay, VK_SPACE);
+    EmptyClipboardHere();
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE("block " + std::to_string(i));
+        const int px = BlockRow.left + i * BlockSide + BlockSide / 2;
+        std::string why;
+        EXPECT_TRUE(WaitWithPointerAt(run, px, py,
+                                      [&] { return GridShown(px, py, &why, BlockColour); }))
+            << why;
+        char want[PixelTextSize] = "";
+        FormatPixelValue(Blocks[i], 2, 1, want);
+        SendKey(run.overlay, VK_CONTROL);
+        EXPECT_TRUE(WaitFor([&] { return CopiedText() == want; }, 10000))
+            << "copied \"" << CopiedText() << "\", want " << want;
+        SendKey(run.overlay, VK_SHIFT);
+        EXPECT_TRUE(WaitFor([&] { return SwatchIs(Blocks[i]); }, 10000));
+    }
+}
+
+// Keys reach the hidden lens window (it stays foreground after the tray
+// menu): they must not copy, nor arm the next show. A held key acts once.
+TEST_F(ProReading, KeysActOnlyOnAShownLensAndOnceWhenHeld) {
+    Start(1, 6, 11);
+    const int px = 300, py = 300;
+    ShowPatternAround(px, py);
+    ASSERT_TRUE(ShowLens(run));
+    SendKey(run.overlay, VK_ESCAPE);
+    ASSERT_TRUE(WaitFor([&] { return !LensVisible(run); }));
+    DWORD start = GetClipboardSequenceNumber();
+    for (HWND window : {run.lens, run.overlay})
+        for (WPARAM key : {VK_SPACE, VK_CONTROL, VK_SHIFT})
+            SendKey(window, key);
+    ASSERT_TRUE(Barrier(run));
+    EXPECT_EQ(GetClipboardSequenceNumber(), start);
+
+    // Shown again it is inactive: Ctrl copies nothing until Space.
+    ASSERT_TRUE(ShowLens(run));
+    MovePointer(run, px, py);
+    SendKey(run.overlay, VK_CONTROL);
+    ASSERT_TRUE(Barrier(run));
+    EXPECT_EQ(GetClipboardSequenceNumber(), start);
+    SendKey(run.overlay, VK_SPACE);
+    SendKey(run.overlay, VK_CONTROL);
+    ASSERT_TRUE(Barrier(run));
+    const DWORD oneCopy = GetClipboardSequenceNumber() - start;
+    ASSERT_GT(oneCopy, 0u);
+
+    // A held Ctrl, the press and seven repeats, moves it by one copy's worth.
+    start = GetClipboardSequenceNumber();
+    SendKeyDown(run.overlay, VK_CONTROL, false);
+    for (int i = 0; i < 7; ++i)
+        SendKeyDown(run.overlay, VK_CONTROL, true);
+    ASSERT_TRUE(Barrier(run));
+    EXPECT_EQ(GetClipboardSequenceNumber() - start, oneCopy);
+
+    // A held Space stops magnifying once: Ctrl then copies nothing.
+    SendKeyDown(run.overlay, VK_SPACE, false);
+    for (int i = 0; i < 7; ++i)
+        SendKeyDown(run.overlay, VK_SPACE, true);
+    start = GetClipboardSequenceNumber();
+    SendKey(run.overlay, VK_CONTROL);
+    ASSERT_TRUE(Barrier(run));
+    EXPECT_EQ(GetClipboardSequenceNumber(), start);
 }
 
 }  // namespace

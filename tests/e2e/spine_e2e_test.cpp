@@ -93,16 +93,19 @@ TEST_F(Spine, StartsHiddenAndATrayClickShowsBothWindowsTopmost) {
 TEST_F(Spine, TheScreenStaysVisibleUnderTheInputLayer) {
     ShowTestPattern();
     const RECT probe{100, 100, 300, 200};
-    const std::vector<COLORREF> before = ReadScreen(probe);
     ASSERT_TRUE(ShowLens(run));
     ASSERT_TRUE(WaitFor([&] { return ShowsIdlePicture(run, geometry); }));
+    // Every colour reads as the pattern put it there: the layer dims nothing.
     const std::vector<COLORREF> under = ReadScreen(probe);
     int worst = 0;
-    for (size_t i = 0; i < before.size(); ++i) {
-        const int d = ChannelDistance(before[i], under[i]);
-        worst = d > worst ? d : worst;
-    }
-    EXPECT_LE(worst, 1);
+    for (int y = probe.top; y < probe.bottom; ++y)
+        for (int x = probe.left; x < probe.right; ++x) {
+            const size_t i = static_cast<size_t>(y - probe.top) * (probe.right - probe.left) +
+                             (x - probe.left);
+            const int d = ChannelDistance(under[i], PatternColour(x, y));
+            worst = d > worst ? d : worst;
+        }
+    EXPECT_EQ(worst, 0);
 }
 
 TEST_F(Spine, SpaceAndClickToggleMagnificationPixelForPixel) {

@@ -2,6 +2,7 @@
 // clipboard.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "drawing_fixture.h"
@@ -106,7 +107,9 @@ TEST_F(Clipboard, CtrlAndShiftCopyTextAndSwatchOwnedByTheLens) {
     EXPECT_EQ(ClipboardText(), "(18, 171, 5)");
     EXPECT_EQ(GetClipboardOwner(), LensWindow);
 
-    const COLORREF colour = GetPixel(ScreenDC, PointerPos.x, PointerPos.y);
+    // The colour the text shows (the refresh's read), whatever the screen holds now.
+    const COLORREF colour = RGB(0x80, 0x7F, 0xFE);
+    PointerColour = colour;
     EXPECT_TRUE(CopyColourSwatch());
     EXPECT_EQ(SwatchPlaceholderHeld, 0);
     ASSERT_TRUE(OpenClipboard(nullptr));
@@ -125,6 +128,32 @@ TEST_F(Clipboard, CtrlAndShiftCopyTextAndSwatchOwnedByTheLens) {
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 10; ++x)
             EXPECT_EQ(pixels.At(x, y), colour) << x << "," << y;
+}
+
+// 10 x 10 at 24 bits: rows of 30 bytes padded to 32, after a 40-byte header.
+TEST(Swatch, APackedDibOfOneColour) {
+    ASSERT_EQ(SwatchDibSize, 360u);
+    unsigned char dib[SwatchDibSize];
+    memset(dib, 0xAA, sizeof(dib));
+    WriteSwatchDib(RGB(0x12, 0x34, 0x56), dib);
+    BITMAPINFOHEADER head{};
+    memcpy(&head, dib, sizeof(head));
+    EXPECT_EQ(head.biSize, 40u);
+    EXPECT_EQ(head.biWidth, 10);
+    EXPECT_EQ(head.biHeight, 10);
+    EXPECT_EQ(head.biPlanes, 1);
+    EXPECT_EQ(head.biBitCount, 24);
+    EXPECT_EQ(head.biCompression, static_cast<DWORD>(BI_RGB));
+    for (int row = 0; row < 10; ++row) {
+        const unsigned char* p = dib + 40 + row * 32;
+        for (int x = 0; x < 10; ++x) {
+            EXPECT_EQ(p[3 * x], 0x56);  // blue, green, red
+            EXPECT_EQ(p[3 * x + 1], 0x34);
+            EXPECT_EQ(p[3 * x + 2], 0x12);
+        }
+        EXPECT_EQ(p[30], 0);
+        EXPECT_EQ(p[31], 0);
+    }
 }
 
 TEST_F(Clipboard, NothingOutsideAnActiveProLens) {
@@ -173,6 +202,20 @@ TEST_F(Clipboard, AHeldClipboardGivesNoCopyNoClickAndFreesWhatItDidNotTake) {
     CloseHandle(holder);
     CloseHandle(events[0]);
     CloseHandle(events[1]);
+    EXPECT_EQ(ClipboardText(), "before");
+}
+
+// A copy with a part that could not be made leaves the clipboard alone: no
+// emptied clipboard, no entry promising data later.
+TEST_F(Clipboard, ACopyWithAMissingPartLeavesTheClipboardAlone) {
+    PutSentinel();
+    const DWORD before = GetClipboardSequenceNumber();
+    EXPECT_FALSE(HandToClipboard(CF_BITMAP, nullptr));
+    HBITMAP bitmap = CreateCompatibleBitmap(LensDC, 10, 10);
+    const ClipboardItem items[] = {{CF_BITMAP, bitmap}, {CF_DIB, nullptr}};
+    EXPECT_FALSE(HandToClipboard(items, 2));
+    EXPECT_EQ(GetObjectType(bitmap), 0u);  // deleted
+    EXPECT_EQ(GetClipboardSequenceNumber(), before);
     EXPECT_EQ(ClipboardText(), "before");
 }
 

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "menu/menu.h"
 #include "settings/settings.h"
 
 namespace {
@@ -89,6 +90,29 @@ TEST_F(Shortcut, TheMenuFlagWritesAShortcutToThisProgramAndRemovesIt) {
     // Turning it off again with no file is harmless.
     ApplyStartupShortcut();
     EXPECT_EQ(LensSettings.StartupShortcut, 0);
+}
+
+// The setting and its check mark say whether the shortcut is there.
+TEST_F(Shortcut, TheStartupMarkFollowsWhetherTheShortcutExists) {
+    BuildTrayMenu();
+    auto checked = [] {
+        return (GetMenuState(TrayMenu, CmdStartup, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    LensSettings.StartupShortcut = 0;
+    ASSERT_TRUE(CreateDirectoryA(path, nullptr));  // a folder in the way: the write fails
+    HandleMenuCommand(CmdStartup);
+    EXPECT_EQ(LensSettings.StartupShortcut, 0);
+    EXPECT_FALSE(checked());
+    ASSERT_TRUE(RemoveDirectoryA(path));
+
+    HandleMenuCommand(CmdStartup);
+    EXPECT_EQ(LensSettings.StartupShortcut, 1);
+    EXPECT_TRUE(checked());
+    HandleMenuCommand(CmdStartup);
+    EXPECT_EQ(LensSettings.StartupShortcut, 0);
+    EXPECT_FALSE(checked());
+    EXPECT_EQ(GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES);
+    DestroyTrayMenu();
 }
 
 }  // namespace

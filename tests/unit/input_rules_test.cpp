@@ -1,0 +1,36 @@
+// The about program's path and the choice of the input layer's way out of
+// the screen reads: worked examples.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/app.h"
+#include "menu/menu.h"
+
+namespace {
+
+TEST(InputLayer, LeftOutOfCapturesFromWindows10Version2004) {
+    EXPECT_FALSE(ExcludeFromCaptureSupported({6, 1, 7601}));    // Windows 7
+    EXPECT_FALSE(ExcludeFromCaptureSupported({6, 3, 9600}));    // Windows 8.1
+    EXPECT_FALSE(ExcludeFromCaptureSupported({10, 0, 18363}));  // Windows 10 1909
+    EXPECT_TRUE(ExcludeFromCaptureSupported({10, 0, 19041}));   // Windows 10 2004
+    EXPECT_TRUE(ExcludeFromCaptureSupported({10, 0, 22631}));   // Windows 11 23H2
+    EXPECT_FALSE(ExcludeFromCaptureSupported({0, 0, 0}));       // version unknown
+    EXPECT_TRUE(RunningUnderWine());  // as this machine does
+}
+
+TEST(AboutProgram, LiesInTheRunningProgramsFolder) {
+    char out[40];
+    ASSERT_TRUE(FileBesideProgram("C:\\Apps\\Vellix\\Vellix.exe", "About Box.exe", out, 40));
+    EXPECT_STREQ(out, "C:\\Apps\\Vellix\\About Box.exe");
+    ASSERT_TRUE(FileBesideProgram("/tmp/x/Vellix.exe", "a", out, 40));
+    EXPECT_STREQ(out, "/tmp/x/a");
+    // No folder, or no room for the whole path with its zero.
+    EXPECT_FALSE(FileBesideProgram("Vellix.exe", "About Box.exe", out, 40));
+    EXPECT_FALSE(FileBesideProgram("C:\\Apps\\Vellix.exe", "About Box.exe", out, 21));
+    EXPECT_TRUE(FileBesideProgram("C:\\Apps\\Vellix.exe", "About Box.exe", out, 22));
+}
+
+}  // namespace
