@@ -1,10 +1,12 @@
 #include "driver.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include "app/ids.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -107,43 +109,6 @@ const std::string& VellixPath() {
     return VellixExe;
 }
 
-std::string MakeTempDirectory() {
-    char base[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, base);
-    static unsigned counter;
-    for (;;) {
-        char path[MAX_PATH];
-        snprintf(path, sizeof(path), "%svellix-%lu-%u", base, GetCurrentProcessId(), ++counter);
-        if (CreateDirectoryA(path, nullptr))
-            return path;
-        if (GetLastError() != ERROR_ALREADY_EXISTS)
-            return "";
-    }
-}
-
-std::string ReadFileBytes(const std::string& path, bool* exists) {
-    std::string bytes;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (exists)
-        *exists = f != nullptr;
-    if (!f)
-        return bytes;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof(buffer), f)) > 0)
-        bytes.append(buffer, n);
-    fclose(f);
-    return bytes;
-}
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool written = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && written;
-}
-
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     for (;;) {
@@ -236,6 +201,45 @@ void SendKey(HWND window, WPARAM key) {
                         &result);
 }
 
+void Barrier(const VellixRun& run) {
+    // Both windows belong to one thread, which answers a sent message only
+    // between the messages it handles: the answer proves every message sent
+    // before it handled, and a modal loop (a menu) it started still running.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(run.lens, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    SendMessageTimeoutA(run.overlay, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+}
+
+std::string ClipboardText() {
+    if (!OpenClipboard(nullptr))
+        return "(not open)";
+    std::string out = "(no text)";
+    if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        out.clear();
+        const char* p = static_cast<const char*>(GlobalLock(h));
+        // Every byte of the block after the text is zero: X programs are
+        // handed the whole block.
+        for (SIZE_T i = 0, n = GlobalSize(h), end = false; i < n; ++i) {
+            if (p[i] == '\0')
+                end = true;
+            else if (!end)
+                out += p[i];
+            else
+                out += "(stale byte)";
+        }
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return out;
+}
+
+void EmptyTheClipboard() {
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+}
+
 void MovePointer(const VellixRun& run, int x, int y) {
     // Wine answers GetCursorPos with the position just set, while a motion
     // event still on its way from the X server can move the pointer back a
@@ -287,13 +291,6 @@ std::vector<COLORREF> ReadScreen(const RECT& r) {
 COLORREF ScreenPixel(int x, int y) {
     RECT r{x, y, x + 1, y + 1};
     return ReadScreen(r)[0];
-}
-
-int ChannelDistance(COLORREF a, COLORREF b) {
-    const int dr = abs(GetRValue(a) - GetRValue(b));
-    const int dg = abs(GetGValue(a) - GetGValue(b));
-    const int db = abs(GetBValue(a) - GetBValue(b));
-    return dr > dg ? (dr > db ? dr : db) : (dg > db ? dg : db);
 }
 
 RECT WindowRectOf(HWND window) {
@@ -358,12 +355,100 @@ bool TrayIconPresent(HWND owner, UINT id) {
     return Shell_NotifyIconA(NIM_MODIFY, &data) != 0;
 }
 
+namespace {
+
+// The desktops the tests run on, as the test sees them: display mode, work
+// area and border metrics. Every one has the work area the layouts below were
+// worked out for; a desktop with another work area needs layouts of its own.
+struct TestDesktop {
+    const char* name;
+    int screenWidth, screenHeight, workWidth, workHeight, cxBorder, cyBorder, cxDlgFrame;
+};
+constexpr TestDesktop Desktops[] = {
+    {"Xvfb 1280 x 1024 with xcompmgr", 1280, 1024, 1280, 1024, 1, 1, 3},
+    {"Xvfb 1280 x 1024 with xfwm4 (no panel)", 1280, 1024, 1280, 1024, 1, 1, 3},
+    {"Xvfb 1280 x 1024 at 144 and 192 DPI", 1280, 1024, 1280, 1024, 1, 1, 3},
+    {"two monitors, primary 1280 x 1024", 1280, 1024, 1280, 1024, 1, 1, 3},
+};
+
+// Layouts worked out by hand for a 1280 x 1024 work area with borders of 1
+// and a dialog frame of 3: view size from the format table, Zoom 6 at least
+// in Pro mode, columns and rows = view / Zoom, image = Zoom x cells (+1 in
+// Pro), window = image + 14 wide and + 14 high (+ 26 more for the Pro strip),
+// home = work area - window. Reading views are 1280 - 8 - 4 - 4 = 1264 wide.
+struct WorkedLayout {
+    int factor, format, pro;
+    int zoom, columns, rows, imageWidth, imageHeight, windowWidth, windowHeight, homeX, homeY;
+};
+constexpr WorkedLayout Layouts[] = {
+    {2, 24, 0, 2, 215, 120, 430, 240, 444, 254, 836, 770},
+    {3, 24, 0, 3, 143, 80, 429, 240, 443, 254, 837, 770},
+    {4, 12, 0, 4, 45, 35, 180, 140, 194, 154, 1086, 870},
+    {5, 22, 0, 5, 50, 28, 250, 140, 264, 154, 1016, 870},
+    {2, 13, 0, 2, 120, 90, 240, 180, 254, 194, 1026, 830},
+    {2, 11, 1, 6, 21, 15, 127, 91, 141, 131, 1139, 893},
+    {6, 11, 1, 6, 21, 15, 127, 91, 141, 131, 1139, 893},
+    {9, 11, 1, 9, 14, 10, 127, 91, 141, 131, 1139, 893},
+    {4, 13, 1, 6, 40, 30, 241, 181, 255, 221, 1025, 803},
+    {3, 14, 1, 6, 53, 40, 319, 241, 333, 281, 947, 743},
+    {8, 24, 1, 8, 53, 30, 425, 241, 439, 281, 841, 743},
+    {2, 31, 0, 2, 632, 45, 1264, 90, 1278, 104, 2, 920},
+    {2, 32, 0, 2, 632, 60, 1264, 120, 1278, 134, 2, 890},
+};
+
+const TestDesktop* ThisDesktop() {
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode);
+    for (const TestDesktop& d : Desktops)
+        if (d.screenWidth == static_cast<int>(mode.dmPelsWidth) &&
+            d.screenHeight == static_cast<int>(mode.dmPelsHeight) &&
+            d.workWidth == work.right - work.left && d.workHeight == work.bottom - work.top &&
+            d.cxBorder == GetSystemMetrics(SM_CXBORDER) &&
+            d.cyBorder == GetSystemMetrics(SM_CYBORDER) &&
+            d.cxDlgFrame == GetSystemMetrics(SM_CXDLGFRAME))
+            return &d;
+    fprintf(stderr,
+            "driver: no worked layouts for this desktop: mode %lu x %lu, work area %ld x %ld, "
+            "borders %d %d, dialog frame %d\n",
+            mode.dmPelsWidth, mode.dmPelsHeight, work.right - work.left, work.bottom - work.top,
+            GetSystemMetrics(SM_CXBORDER), GetSystemMetrics(SM_CYBORDER),
+            GetSystemMetrics(SM_CXDLGFRAME));
+    return nullptr;
+}
+
+}  // namespace
+
 LensGeometry GeometryFor(int factor, int format, int pro) {
-    LensGeometry g{};
-    const SystemFacts f = ReadSystemFacts();
-    ComputeFormat(g, factor, format, pro, f);
-    ComputeLayout(g, pro, f);
-    return g;
+    const TestDesktop* desktop = ThisDesktop();
+    for (const WorkedLayout& l : Layouts)
+        if (desktop && l.factor == factor && l.format == format && l.pro == pro) {
+            LensGeometry g{};
+            g.Zoom = l.zoom;
+            g.CellInterior = l.zoom - 1;
+            g.SourceColumns = l.columns;
+            g.SourceRows = l.rows;
+            g.ImageWidth = l.imageWidth;
+            g.ImageHeight = l.imageHeight;
+            g.ImageLeft = 4;
+            g.ImageTop = pro ? 30 : 4;
+            g.WindowWidth = l.windowWidth;
+            g.WindowHeight = l.windowHeight;
+            g.HomeX = l.homeX;
+            g.HomeY = l.homeY;
+            g.ScreenWidth = desktop->screenWidth;
+            g.ScreenHeight = desktop->screenHeight;
+            g.WorkAreaWidth = desktop->workWidth;
+            g.WorkAreaHeight = desktop->workHeight;
+            g.TextStripRect = {4, 4, 4 + l.imageWidth, 26};
+            return g;
+        }
+    // A test asking for a layout nobody worked out is itself wrong.
+    fprintf(stderr, "driver: no worked layout for factor %d, format %d, Pro %d\n", factor,
+            format, pro);
+    abort();
 }
 
 RECT LensImageRect(const VellixRun& run, const LensGeometry& g) {
@@ -408,10 +493,6 @@ bool WaitWithPointerAt(const VellixRun& run, int px, int py,
 
 bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py, int* worst) {
     return WaitWithPointerAt(run, px, py, [&] { return ShowsMagnified(run, g, px, py, worst); });
-}
-
-COLORREF PatternColour(int x, int y) {
-    return RGB((x * 7 + y) & 0xFF, (y * 13 + x * 3) & 0xFF, ((x + y) * 5) & 0xFF);
 }
 
 bool NoInstanceRunning() {
@@ -540,6 +621,20 @@ std::vector<HWND> WindowsTitled(const char* title) {
         GetWindowTextA(window, text, sizeof(text));
         return strcmp(text, title) == 0;
     });
+}
+
+int ChildProcessCount(const VellixRun& run) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return -1;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    int children = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry))
+        children += entry.th32ParentProcessID == run.process.dwProcessId;
+    CloseHandle(snapshot);
+    return children;
 }
 
 void PostTrayClick(const VellixRun& run, UINT mouseEvent) {

@@ -7,9 +7,11 @@
 
 #include <functional>
 
-#include "geometry/geometry.h"
 #include <string>
 #include <vector>
+
+#include "geometry/geometry.h"
+#include "support.h"
 
 struct VellixRun {
     PROCESS_INFORMATION process{};
@@ -20,11 +22,6 @@ struct VellixRun {
 
 // Path of Vellix.exe, from the --vellix= argument of the test program.
 const std::string& VellixPath();
-
-// A new empty directory under the temporary folder.
-std::string MakeTempDirectory();
-std::string ReadFileBytes(const std::string& path, bool* exists = nullptr);
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // Waits for the condition, pumping this thread's messages, for up to timeoutMs.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 30000);
@@ -46,14 +43,19 @@ bool LensVisible(const VellixRun& run);
 bool ShowLens(VellixRun& run);
 // A key as the keyboard would deliver it to the window with the focus.
 void SendKey(HWND window, WPARAM key);
+// Returns once the program has handled every message sent to it before and is
+// back in a message loop: what those messages did at once has been done.
+void Barrier(const VellixRun& run);
+// The clipboard's text, "(no text)" or "(not open)"; "(stale byte)" for each
+// byte after the text that is not zero.
+std::string ClipboardText();
+void EmptyTheClipboard();
 // Moves the pointer and tells the input layer, as a real move would.
 void MovePointer(const VellixRun& run, int x, int y);
 
 // Screen pixels of a rectangle, read through GDI, row by row (COLORREF values).
 std::vector<COLORREF> ReadScreen(const RECT& r);
 COLORREF ScreenPixel(int x, int y);
-// Largest difference of one channel between two colours.
-int ChannelDistance(COLORREF a, COLORREF b);
 
 RECT WindowRectOf(HWND window);
 // Screen position of the lens window's client area.
@@ -72,9 +74,10 @@ void ClosePattern(PatternWindow& p);
 // Whether the tray icon of this window and id is still known to the shell.
 bool TrayIconPresent(HWND owner, UINT id);
 
-// --- the lens as the program lays it out on this display -------------------
+// --- the lens as it must be laid out on this display -----------------------
 
-// The layout the program computes for these settings on this display.
+// The layout for these settings on this desktop, worked out by hand; ends the
+// test program when this desktop or these settings have no worked layout.
 LensGeometry GeometryFor(int factor, int format, int pro);
 // Screen rectangle of the lens's image area.
 RECT LensImageRect(const VellixRun& run, const LensGeometry& g);
@@ -92,9 +95,6 @@ bool WaitWithPointerAt(const VellixRun& run, int px, int py,
 // Waits until the lens shows the screen around (px, py) magnified.
 bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py,
                    int* worst = nullptr);
-// A test picture in which every pixel differs from its neighbours, so that a
-// shifted copy cannot pass for the right one.
-COLORREF PatternColour(int x, int y);
 
 // --- the tray menu and the programs it starts -------------------------------
 
@@ -106,6 +106,8 @@ void RealClick(int x, int y, bool rightButton);
 bool FirstTrayIconPoint(POINT* at);
 // The popup menu the program has open, or nullptr.
 HWND OpenMenuOf(const VellixRun& run);
+// Processes the program started that still run.
+int ChildProcessCount(const VellixRun& run);
 // Visible top-level windows with this title, of any process.
 std::vector<HWND> WindowsTitled(const char* title);
 

@@ -12,34 +12,8 @@
 
 namespace {
 
-std::string Profile(int mode, int factor, int format, int pixel, int base) {
-    return "Configuration=" + std::to_string(mode) + ";\r\nMagnify Factor=" +
-           std::to_string(factor) + ";\r\nWindow Format=" + std::to_string(format) +
-           ";\r\nPixel Format=" + std::to_string(pixel) + ";\r\nBase=" + std::to_string(base) +
-           ";\r\nDynamic=0;\r\nSound=0;";
-}
-
 bool Alike(COLORREF a, COLORREF b) {
     return ChannelDistance(a, b) <= 1;
-}
-
-std::string ClipboardText() {
-    std::string out = "(no text)";
-    if (!OpenClipboard(nullptr))
-        return "(not open)";
-    if (HANDLE h = GetClipboardData(CF_TEXT)) {
-        out = static_cast<const char*>(GlobalLock(h));
-        GlobalUnlock(h);
-    }
-    CloseClipboard();
-    return out;
-}
-
-void EmptyClipboardHere() {
-    if (OpenClipboard(nullptr)) {
-        EmptyClipboard();
-        CloseClipboard();
-    }
 }
 
 // Whether the program runs with another pointer size than this test.
@@ -55,7 +29,7 @@ protected:
     void Start(int mode, int factor, int format) {
         ASSERT_FALSE(VellixPath().empty()) << "run with --vellix=PATH";
         const std::string dir = MakeTempDirectory();
-        ASSERT_TRUE(WriteFileBytes(dir + "\\Profile_A.ini", Profile(mode, factor, format, 3, 2)));
+        ASSERT_TRUE(WriteFileBytes(dir + "\\Profile_A.ini", Profile(mode, factor, format, 3, 2, 0, 0)));
         ASSERT_TRUE(StartVellix(run, dir)) << "Vellix did not start";
         g = GeometryFor(factor, format, mode == 1 ? 1 : 0);
     }
@@ -136,7 +110,7 @@ TEST_F(ProReading, ProLensShowsGridCellsAndPixelTextAndCopiesThem) {
     EXPECT_TRUE(WaitFor([&] { return ClipboardText() == want; }, 10000)) << ClipboardText();
     EXPECT_EQ(GetClipboardOwner(), run.lens);
 
-    EmptyClipboardHere();
+    EmptyTheClipboard();
     SendKey(run.overlay, VK_SHIFT);
     EXPECT_TRUE(WaitFor([&] { return IsClipboardFormatAvailable(CF_BITMAP) != 0; }, 10000));
     EXPECT_EQ(GetClipboardOwner(), run.lens);

@@ -9,18 +9,6 @@
 
 namespace {
 
-const char DefaultProfile[] =
-    "Configuration=0;\r\nMagnify Factor=2;\r\nWindow Format=24;\r\nPixel Format=1;\r\n"
-    "Base=1;\r\nDynamic=0;\r\nSound=1;";
-
-std::string Profile(int mode, int factor, int format, int pixel, int base, int dynamic,
-                    int sound) {
-    return "Configuration=" + std::to_string(mode) + ";\r\nMagnify Factor=" +
-           std::to_string(factor) + ";\r\nWindow Format=" + std::to_string(format) +
-           ";\r\nPixel Format=" + std::to_string(pixel) + ";\r\nBase=" + std::to_string(base) +
-           ";\r\nDynamic=" + std::to_string(dynamic) + ";\r\nSound=" + std::to_string(sound) + ";";
-}
-
 bool HasWindowSize(const VellixRun& run, const LensGeometry& g) {
     const RECT r = WindowRectOf(run.lens);
     return r.left == g.HomeX && r.top == g.HomeY && r.right - r.left == g.WindowWidth &&

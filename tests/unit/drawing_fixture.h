@@ -10,6 +10,7 @@
 #include "geometry/geometry.h"
 #include "render/render.h"
 #include "settings/settings.h"
+#include "support.h"
 
 // A small desktop, so that even the layouts with the largest zoom stay small.
 inline SystemFacts SmallDesktop() {

@@ -7,12 +7,9 @@
 #include <vector>
 
 #include "settings/profile_text.h"
+#include "support.h"
 
 namespace {
-
-const char DefaultProfile[] =
-    "Configuration=0;\r\nMagnify Factor=2;\r\nWindow Format=24;\r\nPixel Format=1;\r\n"
-    "Base=1;\r\nDynamic=0;\r\nSound=1;";
 
 int Base(const std::string& text) {
     return ParseSettingValue(text.c_str(), 1, "Base=");
