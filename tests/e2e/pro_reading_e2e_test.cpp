@@ -3,17 +3,77 @@
 // copies, and the Reading guide line.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "driver.h"
 #include "geometry/geometry.h"
-#include "readout/readout.h"
-#include "render/render.h"
 
 namespace {
 
+// Under Wine every screen read passes through the see-through input layer
+// over the desktop, which dims each channel of 128 or more by one level.
 bool Alike(COLORREF a, COLORREF b) {
     return ChannelDistance(a, b) <= 1;
+}
+
+// The strip's font: the largest Tahoma, 14 pixels high down to 7, in which the
+// widest colour text keeps 2 pixels of white on each side in the narrowest
+// strip (127 pixels) and above and below.
+HFONT StripFont(HDC dc) {
+    for (int pixels = 14; pixels > 7; --pixels) {
+        HFONT font = CreateFontA(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                 DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "Tahoma");
+        HGDIOBJ old = SelectObject(dc, font);
+        SIZE size{};
+        GetTextExtentPoint32A(dc, "(0xFF, 0xFF, 0xFF)", 18, &size);
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(dc, &metrics);
+        SelectObject(dc, old);
+        if (size.cx <= 127 - 4 && metrics.tmHeight <= TextStripHeight - 4)
+            return font;
+        DeleteObject(font);
+    }
+    return CreateFontA(-7, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       VARIABLE_PITCH | FF_SWISS, "Tahoma");
+}
+
+// The strip as it must look: white, the text centred in the strip's font,
+// black, as wide as the image and TextStripHeight high.
+std::vector<COLORREF> StripWithText(const char* text, int width, int* textWidth) {
+    const int height = TextStripHeight;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    HDC dc = CreateCompatibleDC(nullptr);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HFONT font = StripFont(dc);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    RECT r{0, 0, width, height};
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextA(dc, text, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text, static_cast<int>(strlen(text)), &size);
+    *textWidth = size.cx;
+    GdiFlush();
+    std::vector<COLORREF> out(static_cast<size_t>(width) * height);
+    const DWORD* p = static_cast<const DWORD*>(bits);
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF);
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return out;
 }
 
 // Whether the program runs with another pointer size than this test.
@@ -40,27 +100,44 @@ protected:
     // Whether the lens shows the grid of its layout with the red and white
     // frame, and in the middle of every cell the screen pixel it magnifies.
     bool GridShown(int px, int py, std::string* why) {
-        std::vector<uint32_t> grid(static_cast<size_t>(g.ImageWidth) * g.ImageHeight, 0x01000000);
-        const COLORREF colours[4] = {0x00808080, 0x00C0C0C0, 0x000000FF, 0x00FFFFFF};
-        DrawGridPixels(grid.data(), g.ImageWidth, g.ImageHeight, g.SourceColumns, g.SourceRows,
-                       g.Zoom, colours);
         const int z = g.Zoom;
+        const RECT area = CapturedArea(g, px, py);
         const std::vector<COLORREF> s = ReadScreen(LensImageRect(run, g));
-        const std::vector<COLORREF> source = ReadScreen(CapturedArea(g, px, py));
         for (int y = 0; y < g.ImageHeight; ++y)
             for (int x = 0; x < g.ImageWidth; ++x) {
-                const uint32_t p = grid[static_cast<size_t>(y) * g.ImageWidth + x];
-                COLORREF want;
-                if (p != 0x01000000)
-                    want = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-                else if (x % z == z / 2 && y % z == z / 2)  // the middle of every cell
-                    want = source[static_cast<size_t>(y / z) * g.SourceColumns + x / z];
-                else
+                COLORREF want = WorkedGridColour(x, y, z, g.SourceColumns, g.SourceRows);
+                if (want == NotGrid && x % z == z / 2 && y % z == z / 2)  // every cell's middle
+                    want = PatternColour(area.left + x / z, area.top + y / z);
+                else if (want == NotGrid)
                     continue;
                 if (!Alike(s[static_cast<size_t>(y) * g.ImageWidth + x], want)) {
-                    *why = "at " + std::to_string(x) + "," + std::to_string(y);
+                    char text[96];
+                    snprintf(text, sizeof(text), "at %d,%d: %06lx, not %06lx", x, y,
+                             s[static_cast<size_t>(y) * g.ImageWidth + x], want);
+                    *why = text;
                     return false;
                 }
+            }
+        return true;
+    }
+    // Whether the strip shows exactly this text.
+    bool StripShows(const char* text, std::string* why) {
+        const POINT o = ClientOrigin(run.lens);
+        const LensRect& t = g.TextStripRect;
+        const std::vector<COLORREF> shown =
+            ReadScreen(RECT{o.x + t.left, o.y + t.top, o.x + t.right, o.y + t.bottom});
+        int textWidth = 0;
+        const std::vector<COLORREF> want = StripWithText(text, g.ImageWidth, &textWidth);
+        // Texts that need the narrower font are not judged here.
+        if (textWidth > g.ImageWidth - 4) {
+            *why = std::string(text) + " does not fit the default font";
+            return false;
+        }
+        for (size_t i = 0; i < want.size(); ++i)
+            if (!Alike(shown[i], want[i])) {
+                *why = "strip pixel " + std::to_string(i % g.ImageWidth) + "," +
+                       std::to_string(i / g.ImageWidth) + " is not as " + text + " draws it";
+                return false;
             }
         return true;
     }
@@ -77,35 +154,27 @@ protected:
 TEST_F(ProReading, ProLensShowsGridCellsAndPixelTextAndCopiesThem) {
     Start(1, 6, 11);
     ASSERT_TRUE(ShowLens(run));
-    const RECT image = LensImageRect(run, g);
-    const RECT strip{image.left, image.top - FrameMargin - TextStripHeight, image.right,
-                     image.top - FrameMargin};
-    // The inactive strip: white with dark text ("(disabled)").
-    std::vector<COLORREF> disabled;
-    ASSERT_TRUE(WaitFor([&] {
-        disabled = ReadScreen(strip);
-        int white = 0, dark = 0;
-        for (COLORREF c : disabled) {
-            white += Alike(c, 0x00FFFFFF);
-            dark += ChannelDistance(c, 0) < 100;
-        }
-        return dark > 10 && white + dark * 3 > static_cast<int>(disabled.size()) / 2;
-    }));
+    std::string why;
+    EXPECT_TRUE(WaitFor([&] { return StripShows("(disabled)", &why); })) << why;
 
-    const int px = 300, py = 300;
+    // The pattern's pixel at (290, 290) is (16, 32, 84): channels below 128,
+    // which Wine's input layer leaves as they are.
+    const int px = 290, py = 290;
+    const char* want = "(16, 32, 84)";
     ShowPatternAround(px, py);
     MovePointer(run, px, py);
     SendKey(run.overlay, VK_SPACE);
 
-    std::string why;
     const bool shown = WaitWithPointerAt(run, px, py, [&] { return GridShown(px, py, &why); });
     EXPECT_TRUE(shown) << why;
+    // The frame of the pointer's cell, worked by hand: C 21, R 15, cell (10, 7).
+    const RECT image = LensImageRect(run, g);
+    EXPECT_TRUE(Alike(ScreenPixel(image.left + 60, image.top + 42), Red));
+    EXPECT_TRUE(Alike(ScreenPixel(image.left + 67, image.top + 48), White));
+    EXPECT_TRUE(Alike(ScreenPixel(image.left + 66, image.top + 49), White));
+    EXPECT_TRUE(Alike(ScreenPixel(image.left + 63, image.top + 45), PatternColour(px, py)));
+    EXPECT_TRUE(WaitFor([&] { return StripShows(want, &why); })) << why;
 
-    // The strip now holds the value text, not "(disabled)".
-    EXPECT_TRUE(WaitFor([&] { return ReadScreen(strip) != disabled; }));
-
-    char want[PixelTextSize] = "";
-    FormatPixelValue(ScreenPixel(px, py), 3, 2, want);
     SendKey(run.overlay, VK_CONTROL);
     EXPECT_TRUE(WaitFor([&] { return ClipboardText() == want; }, 10000)) << ClipboardText();
     EXPECT_EQ(GetClipboardOwner(), run.lens);
@@ -121,7 +190,6 @@ TEST_F(ProReading, ProLensShowsGridCellsAndPixelTextAndCopiesThem) {
         printf("swatch pixels not judged: Wine gives a 64-bit reader no 32-bit bitmap\n");
         return;
     }
-    const COLORREF under = ScreenPixel(px, py);
     bool swatch = false;
     WaitFor([&] {
         if (!IsClipboardFormatAvailable(CF_BITMAP) || !OpenClipboard(nullptr))
@@ -131,10 +199,9 @@ TEST_F(ProReading, ProLensShowsGridCellsAndPixelTextAndCopiesThem) {
         HGDIOBJ old = SelectObject(dc, b);
         BITMAP info{};
         GetObjectA(b, sizeof(info), &info);
-        // One colour throughout: the pixel under the pointer, read through the
-        // same see-through input layer as the lens reads it (within a level).
+        // One colour throughout: the pixel under the pointer.
         const COLORREF first = GetPixel(dc, 0, 0);
-        swatch = info.bmWidth == 10 && info.bmHeight == 10 && Alike(first, under);
+        swatch = info.bmWidth == 10 && info.bmHeight == 10 && first == RGB(16, 32, 84);
         for (int y = 0; y < 10; ++y)
             for (int x = 0; x < 10; ++x)
                 swatch = swatch && GetPixel(dc, x, y) == first;
@@ -149,36 +216,31 @@ TEST_F(ProReading, ProLensShowsGridCellsAndPixelTextAndCopiesThem) {
 TEST_F(ProReading, ReadingStripShowsItsGuideBelowThePointersRow) {
     Start(2, 2, 31);
     ASSERT_TRUE(ShowLens(run));
-    const int px = g.ScreenWidth / 2, py = 200;
+    const int px = 640, py = 200;
     ShowPatternAround(px, py);
     MovePointer(run, px, py);
     SendKey(run.overlay, VK_SPACE);
     const RECT image = LensImageRect(run, g);
-    const int hr = g.SourceRows / 2, z = g.Zoom;
-    const int guide = (hr + 1) * z;
+    const RECT area = CapturedArea(g, px, py);
+    const int guide = 46;  // 45 rows: the first image row of row 22 + 1 at Zoom 2
     std::string why;
     const bool shown = WaitWithPointerAt(run, px, py, [&] {
         const std::vector<COLORREF> s = ReadScreen(image);
-        const std::vector<COLORREF> source = ReadScreen(CapturedArea(g, px, py));
-        int red = 0;
-        for (int x = 0; x < g.ImageWidth; ++x) {
-            const COLORREF c = s[static_cast<size_t>(guide) * g.ImageWidth + x];
-            if (!Alike(c, 0x000000FF) && !Alike(c, 0x00FFFFFF)) {
-                why = "guide at " + std::to_string(x);
-                return false;
-            }
-            red += Alike(c, 0x000000FF);
-            // Magnified above and below it.
-            for (int y : {guide - 1, guide + 1, 0, g.ImageHeight - 1}) {
-                const COLORREF want =
-                    source[static_cast<size_t>(y / z) * g.SourceColumns + x / z];
-                if (!Alike(s[static_cast<size_t>(y) * g.ImageWidth + x], want)) {
+        const std::vector<COLORREF> row(s.begin() + guide * g.ImageWidth,
+                                        s.begin() + (guide + 1) * g.ImageWidth);
+        if (!RegularDots(row, 1)) {
+            why = "the guide row is no regular red and white dotted line";
+            return false;
+        }
+        // Every other row is the screen magnified.
+        for (int y = 0; y < g.ImageHeight; ++y)
+            for (int x = 0; y != guide && x < g.ImageWidth; ++x)
+                if (!Alike(s[static_cast<size_t>(y) * g.ImageWidth + x],
+                           PatternColour(area.left + x / 2, area.top + y / 2))) {
                     why = "picture at " + std::to_string(x) + "," + std::to_string(y);
                     return false;
                 }
-            }
-        }
-        return red > 0;
+        return true;
     });
     EXPECT_TRUE(shown) << why;
 }
