@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "geometry/geometry.h"
+
 // The bevel and grid colours and the grey of captured cells on no monitor.
 constexpr COLORREF Grey = 0x00808080;
 constexpr COLORREF Silver = 0x00C0C0C0;
@@ -62,6 +64,67 @@ inline bool RegularDots(const std::vector<COLORREF>& row, int tolerance) {
     }
     return runs[0] > 0 && runs[1] > 0;
 }
+
+// A desktop for the layout arithmetic: its work area and display mode, borders
+// of 1 and a dialog frame of 3 unless told.
+inline SystemFacts Desk(int left, int top, int right, int bottom, int screenWidth,
+                        int screenHeight, int dlgFrame = 3) {
+    SystemFacts f{};
+    f.WorkArea = {left, top, right, bottom};
+    f.CxBorder = f.CyBorder = 1;
+    f.CxDlgFrame = dlgFrame;
+    f.ScreenWidth = screenWidth;
+    f.ScreenHeight = screenHeight;
+    return f;
+}
+
+// The program's layout for these settings on that desktop.
+inline LensGeometry LaidOut(int factor, int format, int pro, const SystemFacts& f) {
+    LensGeometry g{};
+    ComputeFormat(g, factor, format, pro, f);
+    ComputeLayout(g, pro, f);
+    return g;
+}
+
+// A 32-bit top-down DIB section in its own memory DC: pixels that can be read directly.
+struct PixelSurface {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ old = nullptr;
+    DWORD* bits = nullptr;
+    int width = 0, height = 0;
+
+    PixelSurface(int w, int h) : width(w), height(h) {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = w;
+        bi.bmiHeader.biHeight = -h;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        dc = CreateCompatibleDC(nullptr);
+        void* p = nullptr;
+        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+        bits = static_cast<DWORD*>(p);
+        old = SelectObject(dc, bitmap);
+    }
+    ~PixelSurface() {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    PixelSurface(const PixelSurface&) = delete;
+    PixelSurface& operator=(const PixelSurface&) = delete;
+
+    // Copies w x h pixels of another DC in.
+    void CopyFrom(HDC source) {
+        BitBlt(dc, 0, 0, width, height, source, 0, 0, SRCCOPY);
+        GdiFlush();
+    }
+    COLORREF At(int x, int y) const {
+        const DWORD p = bits[static_cast<size_t>(y) * width + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+};
 
 // A new empty directory under the temporary folder.
 inline std::string MakeTempDirectory() {

@@ -267,24 +267,15 @@ void MovePointer(const VellixRun& run, int x, int y) {
 }
 
 std::vector<COLORREF> ReadScreen(const RECT& r) {
-    const int w = r.right - r.left;
-    const int h = r.bottom - r.top;
-    std::vector<COLORREF> out(static_cast<size_t>(w) * h);
+    PixelSurface copy(r.right - r.left, r.bottom - r.top);
     HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    const BITMAPINFO bi = TopDown32(w, h);
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const DWORD* px = static_cast<const DWORD*>(bits);
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = RGB((px[i] >> 16) & 0xFF, (px[i] >> 8) & 0xFF, px[i] & 0xFF);
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
+    BitBlt(copy.dc, 0, 0, copy.width, copy.height, screen, r.left, r.top, SRCCOPY);
     ReleaseDC(nullptr, screen);
+    GdiFlush();
+    std::vector<COLORREF> out;
+    for (int y = 0; y < copy.height; ++y)
+        for (int x = 0; x < copy.width; ++x)
+            out.push_back(copy.At(x, y));
     return out;
 }
 
@@ -297,6 +288,16 @@ RECT WindowRectOf(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
     return r;
+}
+
+bool LensWindowAt(const VellixRun& run, const LensGeometry& g) {
+    return LensWindowAt(run, g.HomeX, g.HomeY, g);
+}
+
+bool LensWindowAt(const VellixRun& run, int x, int y, const LensGeometry& g) {
+    const RECT r = WindowRectOf(run.lens);
+    return r.left == x && r.top == y && r.right - r.left == g.WindowWidth &&
+           r.bottom - r.top == g.WindowHeight;
 }
 
 POINT ClientOrigin(HWND window) {

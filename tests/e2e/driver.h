@@ -58,6 +58,10 @@ std::vector<COLORREF> ReadScreen(const RECT& r);
 COLORREF ScreenPixel(int x, int y);
 
 RECT WindowRectOf(HWND window);
+// Whether the lens window stands at (x, y) with the size of layout g; at its
+// home when x and y are left out.
+bool LensWindowAt(const VellixRun& run, const LensGeometry& g);
+bool LensWindowAt(const VellixRun& run, int x, int y, const LensGeometry& g);
 // Screen position of the lens window's client area.
 POINT ClientOrigin(HWND window);
 

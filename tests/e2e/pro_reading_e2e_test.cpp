@@ -21,7 +21,7 @@ bool Alike(COLORREF a, COLORREF b) {
 // widest colour text keeps 2 pixels of white on each side in the narrowest
 // strip (127 pixels) and above and below.
 HFONT StripFont(HDC dc) {
-    for (int pixels = 14; pixels > 7; --pixels) {
+    for (int pixels = 14;; --pixels) {
         HFONT font = CreateFontA(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                  DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "Tahoma");
@@ -31,48 +31,32 @@ HFONT StripFont(HDC dc) {
         TEXTMETRICA metrics{};
         GetTextMetricsA(dc, &metrics);
         SelectObject(dc, old);
-        if (size.cx <= 127 - 4 && metrics.tmHeight <= TextStripHeight - 4)
+        if ((size.cx <= 127 - 4 && metrics.tmHeight <= TextStripHeight - 4) || pixels == 7)
             return font;
         DeleteObject(font);
     }
-    return CreateFontA(-7, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       VARIABLE_PITCH | FF_SWISS, "Tahoma");
 }
 
 // The strip as it must look: white, the text centred in the strip's font,
 // black, as wide as the image and TextStripHeight high.
 std::vector<COLORREF> StripWithText(const char* text, int width, int* textWidth) {
-    const int height = TextStripHeight;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    HDC dc = CreateCompatibleDC(nullptr);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    HFONT font = StripFont(dc);
-    HGDIOBJ oldFont = SelectObject(dc, font);
-    RECT r{0, 0, width, height};
-    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SetBkMode(dc, TRANSPARENT);
-    DrawTextA(dc, text, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    PixelSurface strip(width, TextStripHeight);
+    HFONT font = StripFont(strip.dc);
+    HGDIOBJ old = SelectObject(strip.dc, font);
+    RECT r{0, 0, width, TextStripHeight};
+    FillRect(strip.dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetBkMode(strip.dc, TRANSPARENT);
+    DrawTextA(strip.dc, text, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     SIZE size{};
-    GetTextExtentPoint32A(dc, text, static_cast<int>(strlen(text)), &size);
+    GetTextExtentPoint32A(strip.dc, text, static_cast<int>(strlen(text)), &size);
     *textWidth = size.cx;
-    GdiFlush();
-    std::vector<COLORREF> out(static_cast<size_t>(width) * height);
-    const DWORD* p = static_cast<const DWORD*>(bits);
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF);
-    SelectObject(dc, oldFont);
+    SelectObject(strip.dc, old);
     DeleteObject(font);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    GdiFlush();
+    std::vector<COLORREF> out;
+    for (int y = 0; y < TextStripHeight; ++y)
+        for (int x = 0; x < width; ++x)
+            out.push_back(strip.At(x, y));
     return out;
 }
 

@@ -13,9 +13,7 @@
 
 namespace {
 
-const char ProProfile[] =
-    "Configuration=1;\r\nMagnify Factor=7;\r\nWindow Format=14;\r\nPixel Format=3;\r\n"
-    "Base=2;\r\nDynamic=1;\r\nSound=0;";
+const std::string ProProfile = Profile(1, 7, 14, 3, 2, 1, 0);
 
 void Put(const char* name, const std::string& bytes) {
     ASSERT_TRUE(WriteFileBytes(name, bytes));
@@ -124,9 +122,7 @@ TEST_F(ProfileFiles, SwitchingWritesTheLeftProfileBeforeReadingTheChosenOne) {
     LensSettings.ReadingFlag = 1;
     LensSettings.WindowFormat = 33;
     SwitchProfile(2);
-    EXPECT_EQ(ReadFileBytes("Profile_A.ini"),
-              "Configuration=2;\r\nMagnify Factor=5;\r\nWindow Format=33;\r\nPixel Format=1;\r\n"
-              "Base=1;\r\nDynamic=0;\r\nSound=1;");
+    EXPECT_EQ(ReadFileBytes("Profile_A.ini"), Profile(2, 5, 33, 1, 1, 0, 1));
     EXPECT_EQ(LensSettings.ActiveProfile, 2);
     EXPECT_EQ(ModeNumber(LensSettings), ModePro);
     EXPECT_EQ(LensSettings.MagnifyFactor, 7);
