@@ -24,4 +24,21 @@ if [ "$run32" != ON ]; then
     echo "32-bit programs do not run here: the unpacked Vellix.exe was not started"
     exit 77
 fi
-"$wine" "$e2e" "--vellix=$dir/Vellix.exe"
+# Started in Reading mode, the program shows rdc.cur as its pointer: judged
+# here, where the X server can be asked, while the test holds the lens shown.
+"$wine" "$e2e" "--vellix=$dir/Vellix.exe" &
+e2e_pid=$!
+pointer=1
+for _ in $(seq 600); do
+    if [ -f "$dir/pointer-ready" ]; then
+        python3 "$(dirname "$0")/pointer_is_cursor.py" "$dir/rdc.cur" && pointer=0
+        : >"$dir/pointer-judged"
+        break
+    fi
+    kill -0 "$e2e_pid" 2>/dev/null || break
+    sleep 0.1
+done
+wait "$e2e_pid"
+status=$?
+[ "$pointer" -eq 0 ] || { echo "the pointer was not the cursor from rdc.cur"; exit 1; }
+exit $status

@@ -187,7 +187,7 @@ HWND ShowPage() {
     const bool shown = WaitFor([] {
         const POINT probes[] = {{20, 20}, {600, 180}, {645, 300}, {ScreenW - 1, ScreenH - 1}};
         for (const POINT& p : probes)
-            if (ChannelDistance(ScreenPixel(p.x, p.y), GetPixel(PageDC, p.x, p.y)) > 1)
+            if (ScreenPixel(p.x, p.y) != GetPixel(PageDC, p.x, p.y))
                 return false;
         return true;
     }, 10000);
@@ -230,7 +230,7 @@ struct Mode {
 };
 
 bool Alike(COLORREF a, COLORREF b) {
-    return ChannelDistance(a, b) <= 1;
+    return a == b;
 }
 
 bool IsGridColour(COLORREF c) {
@@ -292,6 +292,16 @@ std::string JudgeLens(const VellixRun& run, const LensGeometry& g, const Mode& m
     return why;
 }
 
+// The layout the program computes on this display: the demo's screen has no
+// hand-worked layouts, and the demo only places its pictures by it.
+LensGeometry ProgramGeometry(int factor, int format, int pro) {
+    LensGeometry g{};
+    const SystemFacts f = ReadSystemFacts();
+    ComputeFormat(g, factor, format, pro, f);
+    ComputeLayout(g, pro, f);
+    return g;
+}
+
 bool RunMode(const Mode& m, const std::string& output) {
     const std::string directory = MakeTempDirectory();
     WriteFileBytes(directory + "\\Profile_A.ini", m.profile);
@@ -304,7 +314,7 @@ bool RunMode(const Mode& m, const std::string& output) {
         return false;
     }
     bool ok = ShowLens(run);
-    const LensGeometry g = GeometryFor(m.factor, m.format, m.pro);
+    const LensGeometry g = ProgramGeometry(m.factor, m.format, m.pro);
     std::string why = ok ? "" : "the lens did not show";
     bool overlay = false;
     // Pro: the strip above the picture as the idle lens shows it, to tell

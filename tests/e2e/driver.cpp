@@ -1,10 +1,12 @@
 #include "driver.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include "app/ids.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -106,43 +108,6 @@ struct ArgumentReader {
 
 const std::string& VellixPath() {
     return VellixExe;
-}
-
-std::string MakeTempDirectory() {
-    char base[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, base);
-    static unsigned counter;
-    for (;;) {
-        char path[MAX_PATH];
-        snprintf(path, sizeof(path), "%svellix-%lu-%u", base, GetCurrentProcessId(), ++counter);
-        if (CreateDirectoryA(path, nullptr))
-            return path;
-        if (GetLastError() != ERROR_ALREADY_EXISTS)
-            return "";
-    }
-}
-
-std::string ReadFileBytes(const std::string& path, bool* exists) {
-    std::string bytes;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (exists)
-        *exists = f != nullptr;
-    if (!f)
-        return bytes;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof(buffer), f)) > 0)
-        bytes.append(buffer, n);
-    fclose(f);
-    return bytes;
-}
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool written = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && written;
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -249,8 +214,44 @@ void SendKeyDown(HWND window, WPARAM key, bool repeat) {
 }
 
 bool Barrier(const VellixRun& run) {
+    // Both windows belong to one thread, which answers a sent message only
+    // between the messages it handles: the answer proves every message sent
+    // before it handled, and a modal loop (a menu) it started still running.
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(run.lens, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
+    const bool lens = SendMessageTimeoutA(run.lens, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    const bool overlay =
+        SendMessageTimeoutA(run.overlay, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    return lens && overlay;
+}
+
+std::string ClipboardText() {
+    if (!OpenClipboard(nullptr))
+        return "(not open)";
+    std::string out = "(no text)";
+    if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        out.clear();
+        const char* p = static_cast<const char*>(GlobalLock(h));
+        // Every byte of the block after the text is zero: X programs are
+        // handed the whole block.
+        for (SIZE_T i = 0, n = GlobalSize(h), end = false; i < n; ++i) {
+            if (p[i] == '\0')
+                end = true;
+            else if (!end)
+                out += p[i];
+            else
+                out += "(stale byte)";
+        }
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return out;
+}
+
+void EmptyTheClipboard() {
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
 }
 
 void MovePointer(const VellixRun& run, int x, int y) {
@@ -280,24 +281,15 @@ void MovePointer(const VellixRun& run, int x, int y) {
 }
 
 std::vector<COLORREF> ReadScreen(const RECT& r) {
-    const int w = r.right - r.left;
-    const int h = r.bottom - r.top;
-    std::vector<COLORREF> out(static_cast<size_t>(w) * h);
+    PixelSurface copy(r.right - r.left, r.bottom - r.top);
     HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    const BITMAPINFO bi = TopDown32(w, h);
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const DWORD* px = static_cast<const DWORD*>(bits);
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = RGB((px[i] >> 16) & 0xFF, (px[i] >> 8) & 0xFF, px[i] & 0xFF);
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
+    BitBlt(copy.dc, 0, 0, copy.width, copy.height, screen, r.left, r.top, SRCCOPY);
     ReleaseDC(nullptr, screen);
+    GdiFlush();
+    std::vector<COLORREF> out;
+    for (int y = 0; y < copy.height; ++y)
+        for (int x = 0; x < copy.width; ++x)
+            out.push_back(copy.At(x, y));
     return out;
 }
 
@@ -306,17 +298,20 @@ COLORREF ScreenPixel(int x, int y) {
     return ReadScreen(r)[0];
 }
 
-int ChannelDistance(COLORREF a, COLORREF b) {
-    const int dr = abs(GetRValue(a) - GetRValue(b));
-    const int dg = abs(GetGValue(a) - GetGValue(b));
-    const int db = abs(GetBValue(a) - GetBValue(b));
-    return dr > dg ? (dr > db ? dr : db) : (dg > db ? dg : db);
-}
-
 RECT WindowRectOf(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
     return r;
+}
+
+bool LensWindowAt(const VellixRun& run, const LensGeometry& g) {
+    return LensWindowAt(run, g.HomeX, g.HomeY, g);
+}
+
+bool LensWindowAt(const VellixRun& run, int x, int y, const LensGeometry& g) {
+    const RECT r = WindowRectOf(run.lens);
+    return r.left == x && r.top == y && r.right - r.left == g.WindowWidth &&
+           r.bottom - r.top == g.WindowHeight;
 }
 
 POINT ClientOrigin(HWND window) {
@@ -353,7 +348,7 @@ bool ShowPattern(PatternWindow& p, const RECT& rect, std::function<COLORREF(int,
         const int ys[] = {rect.top, rect.bottom - 1};
         for (int x : xs)
             for (int y : ys)
-                if (ChannelDistance(ScreenPixel(x, y), p.colour(x, y)) > 1)
+                if (ScreenPixel(x, y) != p.colour(x, y))
                     return false;
         return true;
     });
@@ -375,12 +370,100 @@ bool TrayIconPresent(HWND owner, UINT id) {
     return Shell_NotifyIconA(NIM_MODIFY, &data) != 0;
 }
 
+namespace {
+
+// The desktops the tests run on, as the test sees them: display mode, work
+// area and border metrics. Every one has the work area the layouts below were
+// worked out for; a desktop with another work area needs layouts of its own.
+struct TestDesktop {
+    const char* name;
+    int screenWidth, screenHeight, workWidth, workHeight, cxBorder, cyBorder, cxDlgFrame;
+};
+constexpr TestDesktop Desktops[] = {
+    {"Xvfb 1280 x 1024 with xcompmgr", 1280, 1024, 1280, 1024, 1, 1, 3},
+    {"Xvfb 1280 x 1024 with xfwm4 (no panel)", 1280, 1024, 1280, 1024, 1, 1, 3},
+    {"Xvfb 1280 x 1024 at 144 and 192 DPI", 1280, 1024, 1280, 1024, 1, 1, 3},
+    {"two monitors, primary 1280 x 1024", 1280, 1024, 1280, 1024, 1, 1, 3},
+};
+
+// Layouts worked out by hand for a 1280 x 1024 work area with borders of 1
+// and a dialog frame of 3: view size from the format table, Zoom 6 at least
+// in Pro mode, columns and rows = view / Zoom, image = Zoom x cells (+1 in
+// Pro), window = image + 14 wide and + 14 high (+ 26 more for the Pro strip),
+// home = work area - window. Reading views are 1280 - 8 - 4 - 4 = 1264 wide.
+struct WorkedLayout {
+    int factor, format, pro;
+    int zoom, columns, rows, imageWidth, imageHeight, windowWidth, windowHeight, homeX, homeY;
+};
+constexpr WorkedLayout Layouts[] = {
+    {2, 24, 0, 2, 215, 120, 430, 240, 444, 254, 836, 770},
+    {3, 24, 0, 3, 143, 80, 429, 240, 443, 254, 837, 770},
+    {4, 12, 0, 4, 45, 35, 180, 140, 194, 154, 1086, 870},
+    {5, 22, 0, 5, 50, 28, 250, 140, 264, 154, 1016, 870},
+    {2, 13, 0, 2, 120, 90, 240, 180, 254, 194, 1026, 830},
+    {2, 11, 1, 6, 21, 15, 127, 91, 141, 131, 1139, 893},
+    {6, 11, 1, 6, 21, 15, 127, 91, 141, 131, 1139, 893},
+    {9, 11, 1, 9, 14, 10, 127, 91, 141, 131, 1139, 893},
+    {4, 13, 1, 6, 40, 30, 241, 181, 255, 221, 1025, 803},
+    {3, 14, 1, 6, 53, 40, 319, 241, 333, 281, 947, 743},
+    {8, 24, 1, 8, 53, 30, 425, 241, 439, 281, 841, 743},
+    {2, 31, 0, 2, 632, 45, 1264, 90, 1278, 104, 2, 920},
+    {2, 32, 0, 2, 632, 60, 1264, 120, 1278, 134, 2, 890},
+};
+
+const TestDesktop* ThisDesktop() {
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode);
+    for (const TestDesktop& d : Desktops)
+        if (d.screenWidth == static_cast<int>(mode.dmPelsWidth) &&
+            d.screenHeight == static_cast<int>(mode.dmPelsHeight) &&
+            d.workWidth == work.right - work.left && d.workHeight == work.bottom - work.top &&
+            d.cxBorder == GetSystemMetrics(SM_CXBORDER) &&
+            d.cyBorder == GetSystemMetrics(SM_CYBORDER) &&
+            d.cxDlgFrame == GetSystemMetrics(SM_CXDLGFRAME))
+            return &d;
+    fprintf(stderr,
+            "driver: no worked layouts for this desktop: mode %lu x %lu, work area %ld x %ld, "
+            "borders %d %d, dialog frame %d\n",
+            mode.dmPelsWidth, mode.dmPelsHeight, work.right - work.left, work.bottom - work.top,
+            GetSystemMetrics(SM_CXBORDER), GetSystemMetrics(SM_CYBORDER),
+            GetSystemMetrics(SM_CXDLGFRAME));
+    return nullptr;
+}
+
+}  // namespace
+
 LensGeometry GeometryFor(int factor, int format, int pro) {
-    LensGeometry g{};
-    const SystemFacts f = ReadSystemFacts();
-    ComputeFormat(g, factor, format, pro, f);
-    ComputeLayout(g, pro, f);
-    return g;
+    const TestDesktop* desktop = ThisDesktop();
+    for (const WorkedLayout& l : Layouts)
+        if (desktop && l.factor == factor && l.format == format && l.pro == pro) {
+            LensGeometry g{};
+            g.Zoom = l.zoom;
+            g.CellInterior = l.zoom - 1;
+            g.SourceColumns = l.columns;
+            g.SourceRows = l.rows;
+            g.ImageWidth = l.imageWidth;
+            g.ImageHeight = l.imageHeight;
+            g.ImageLeft = 4;
+            g.ImageTop = pro ? 30 : 4;
+            g.WindowWidth = l.windowWidth;
+            g.WindowHeight = l.windowHeight;
+            g.HomeX = l.homeX;
+            g.HomeY = l.homeY;
+            g.ScreenWidth = desktop->screenWidth;
+            g.ScreenHeight = desktop->screenHeight;
+            g.WorkAreaWidth = desktop->workWidth;
+            g.WorkAreaHeight = desktop->workHeight;
+            g.TextStripRect = {4, 4, 4 + l.imageWidth, 26};
+            return g;
+        }
+    // A test asking for a layout nobody worked out is itself wrong.
+    fprintf(stderr, "driver: no worked layout for factor %d, format %d, Pro %d\n", factor,
+            format, pro);
+    abort();
 }
 
 RECT LensImageRect(const VellixRun& run, const LensGeometry& g) {
@@ -427,10 +510,6 @@ bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py, 
                    const ScreenTruth& truth) {
     return WaitWithPointerAt(run, px, py,
                              [&] { return ShowsMagnified(run, g, px, py, worst, truth); });
-}
-
-COLORREF PatternColour(int x, int y) {
-    return RGB((x * 7 + y) & 0xFF, (y * 13 + x * 3) & 0xFF, ((x + y) * 5) & 0xFF);
 }
 
 bool NoInstanceRunning() {
@@ -561,21 +640,22 @@ std::vector<HWND> WindowsTitled(const char* title) {
     });
 }
 
-void PostTrayClick(const VellixRun& run, UINT mouseEvent) {
-    PostMessageA(run.lens, TrayMessage, TrayId, mouseEvent);
+int ChildProcessCount(const VellixRun& run) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return -1;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    int children = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry))
+        children += entry.th32ParentProcessID == run.process.dwProcessId;
+    CloseHandle(snapshot);
+    return children;
 }
 
-std::string CopiedText() {
-    std::string text;
-    if (!OpenClipboard(nullptr))
-        return text;
-    if (HANDLE h = GetClipboardData(CF_TEXT)) {
-        if (const char* p = static_cast<const char*>(GlobalLock(h)))
-            text = p;
-        GlobalUnlock(h);
-    }
-    CloseClipboard();
-    return text;
+void PostTrayClick(const VellixRun& run, UINT mouseEvent) {
+    PostMessageA(run.lens, TrayMessage, TrayId, mouseEvent);
 }
 
 std::vector<COLORREF> CopiedPicture(int* width, int* height) {

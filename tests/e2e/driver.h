@@ -7,9 +7,11 @@
 
 #include <functional>
 
-#include "geometry/geometry.h"
 #include <string>
 #include <vector>
+
+#include "geometry/geometry.h"
+#include "support.h"
 
 struct VellixRun {
     PROCESS_INFORMATION process{};
@@ -20,11 +22,6 @@ struct VellixRun {
 
 // Path of Vellix.exe, from the --vellix= argument of the test program.
 const std::string& VellixPath();
-
-// A new empty directory under the temporary folder.
-std::string MakeTempDirectory();
-std::string ReadFileBytes(const std::string& path, bool* exists = nullptr);
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // Waits for the condition, pumping this thread's messages, for up to timeoutMs.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 30000);
@@ -50,18 +47,25 @@ bool ShowLens(VellixRun& run);
 void SendKey(HWND window, WPARAM key);
 // A key-down alone; repeat marks it as the keyboard's auto-repeat (bit 30).
 void SendKeyDown(HWND window, WPARAM key, bool repeat);
-// Returns once the program has handled every message sent to it before.
+// Returns once the program has handled every message sent to it before and is
+// back in a message loop: what those messages did at once has been done.
 bool Barrier(const VellixRun& run);
+// The clipboard's text, "(no text)" or "(not open)"; "(stale byte)" for each
+// byte after the text that is not zero.
+std::string ClipboardText();
+void EmptyTheClipboard();
 // Moves the pointer and tells the input layer, as a real move would.
 void MovePointer(const VellixRun& run, int x, int y);
 
 // Screen pixels of a rectangle, read through GDI, row by row (COLORREF values).
 std::vector<COLORREF> ReadScreen(const RECT& r);
 COLORREF ScreenPixel(int x, int y);
-// Largest difference of one channel between two colours.
-int ChannelDistance(COLORREF a, COLORREF b);
 
 RECT WindowRectOf(HWND window);
+// Whether the lens window stands at (x, y) with the size of layout g; at its
+// home when x and y are left out.
+bool LensWindowAt(const VellixRun& run, const LensGeometry& g);
+bool LensWindowAt(const VellixRun& run, int x, int y, const LensGeometry& g);
 // Screen position of the lens window's client area.
 POINT ClientOrigin(HWND window);
 
@@ -78,9 +82,10 @@ void ClosePattern(PatternWindow& p);
 // Whether the tray icon of this window and id is still known to the shell.
 bool TrayIconPresent(HWND owner, UINT id);
 
-// --- the lens as the program lays it out on this display -------------------
+// --- the lens as it must be laid out on this display -----------------------
 
-// The layout the program computes for these settings on this display.
+// The layout for these settings on this desktop, worked out by hand; ends the
+// test program when this desktop or these settings have no worked layout.
 LensGeometry GeometryFor(int factor, int format, int pro);
 // Screen rectangle of the lens's image area.
 RECT LensImageRect(const VellixRun& run, const LensGeometry& g);
@@ -89,7 +94,6 @@ RECT CapturedArea(const LensGeometry& g, int px, int py);
 // What the test put on the screen at (x, y): the ground truth a lens is
 // judged against, never a screen read through the program's own layer.
 using ScreenTruth = std::function<COLORREF(int, int)>;
-COLORREF PatternColour(int x, int y);
 // Whether the lens shows truth around (px, py) magnified pixel for pixel,
 // exactly; *worst gets the largest channel difference seen.
 bool ShowsMagnified(const VellixRun& run, const LensGeometry& g, int px, int py,
@@ -107,8 +111,6 @@ bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py,
 
 // --- the clipboard as another program reads it -------------------------------
 
-// The clipboard's text, "" when it holds none.
-std::string CopiedText();
 // The pixels of the clipboard's device-independent picture (CF_DIB, which
 // Wine hands across bitnesses), row by row from the top; empty without one.
 std::vector<COLORREF> CopiedPicture(int* width = nullptr, int* height = nullptr);
@@ -123,6 +125,8 @@ void RealClick(int x, int y, bool rightButton);
 bool FirstTrayIconPoint(POINT* at);
 // The popup menu the program has open, or nullptr.
 HWND OpenMenuOf(const VellixRun& run);
+// Processes the program started that still run.
+int ChildProcessCount(const VellixRun& run);
 // Visible top-level windows with this title, of any process.
 std::vector<HWND> WindowsTitled(const char* title);
 

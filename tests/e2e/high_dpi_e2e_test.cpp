@@ -111,15 +111,13 @@ TEST_F(HighDpi, ProStripTextStaysWholeAndTheCellsExact) {
     EXPECT_TRUE(WaitExact(g, 300, 300, true));
     MovePointer(run, 730, 130);
     EXPECT_TRUE(WaitExact(g, 730, 130, true));
-    if (OpenClipboard(nullptr)) {
-        EmptyClipboard();
-        CloseClipboard();
-    }
+    EmptyTheClipboard();
     SendKey(run.overlay, VK_CONTROL);
     // An empty copy is a failure like a wrong one.
-    EXPECT_TRUE(WaitFor([&] { return CopiedText() == "(0xFF, 0xFF, 0xFF)"; }, 10000))
-        << "copied \"" << CopiedText() << "\"";
+    EXPECT_TRUE(WaitFor([] { return ClipboardText() == "(0xFF, 0xFF, 0xFF)"; }, 10000))
+        << ClipboardText();
     EXPECT_TRUE(WaitWholeText(g));
+    ClosePattern(white);
 }
 
 }  // namespace

@@ -9,19 +9,12 @@
 
 #include <string>
 
-#include "avoidance/avoidance.h"
 #include "driver.h"
 #include "geometry/geometry.h"
 #include "version.h"
 
 namespace {
 
-
-bool AtPlace(const VellixRun& run, int x, int y, const LensGeometry& g) {
-    const RECT r = WindowRectOf(run.lens);
-    return r.left == x && r.top == y && r.right - r.left == g.WindowWidth &&
-           r.bottom - r.top == g.WindowHeight;
-}
 
 // A text of a program's version information, in US English and Unicode.
 std::string VersionText(const std::string& program, const char* name) {
@@ -88,8 +81,10 @@ TEST_F(Menu, ARightClickOnTheTrayIconOpensTheMenuOnlyWhileTheLensIsHidden) {
         return WaitFor([&] { return LensVisible(run); }, 3000);
     }, 20000));
 
+    // Handled (a menu would still be open when the barrier is answered): no menu.
     TrayClick(run, WM_RBUTTONUP);
-    EXPECT_FALSE(WaitFor([&] { return OpenMenuOf(run) != nullptr; }, 1500));
+    Barrier(run);
+    EXPECT_EQ(OpenMenuOf(run), nullptr);
     EXPECT_TRUE(LensVisible(run));
 }
 
@@ -121,15 +116,13 @@ TEST_F(Menu, CommandsShapeTheNextShowAndTheBytesWrittenAtASwitchAndAtExit) {
     SendCommand(run, 27);  // Dynamic on
     ASSERT_TRUE(ShowLens(run));
     const LensGeometry pro = GeometryFor(4, 13, 1);
-    EXPECT_TRUE(AtPlace(run, pro.HomeX, pro.HomeY, pro));
+    EXPECT_TRUE(LensWindowAt(run, pro.HomeX, pro.HomeY, pro));
     SendKey(run.overlay, VK_ESCAPE);
     ASSERT_TRUE(WaitFor([&] { return !LensVisible(run); }));
     EXPECT_FALSE(Exists("Profile_A.ini")) << "menu changes stay in memory";
 
     SendCommand(run, 92);  // profile B: A is written first
-    const char proProfile[] =
-        "Configuration=1;\r\nMagnify Factor=4;\r\nWindow Format=13;\r\nPixel Format=2;\r\n"
-        "Base=2;\r\nDynamic=1;\r\nSound=0;";
+    const std::string proProfile = Profile(1, 4, 13, 2, 2, 1, 0);
     EXPECT_EQ(Bytes("Profile_A.ini"), proProfile);
     EXPECT_FALSE(Exists("Vellix.ini"));
 
@@ -137,7 +130,7 @@ TEST_F(Menu, CommandsShapeTheNextShowAndTheBytesWrittenAtASwitchAndAtExit) {
     SendCommand(run, 23);
     ASSERT_TRUE(ShowLens(run));
     const LensGeometry reading = GeometryFor(2, 32, 0);
-    EXPECT_TRUE(AtPlace(run, reading.HomeX, reading.HomeY, reading));
+    EXPECT_TRUE(LensWindowAt(run, reading.HomeX, reading.HomeY, reading));
     SendKey(run.overlay, VK_ESCAPE);
     ASSERT_TRUE(WaitFor([&] { return !LensVisible(run); }));
 
@@ -148,9 +141,7 @@ TEST_F(Menu, CommandsShapeTheNextShowAndTheBytesWrittenAtASwitchAndAtExit) {
     GetExitCodeProcess(run.process.hProcess, &code);
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(Bytes("Vellix.ini"), "Active profile=2;");
-    EXPECT_EQ(Bytes("Profile_B.ini"),
-              "Configuration=2;\r\nMagnify Factor=2;\r\nWindow Format=32;\r\nPixel Format=1;\r\n"
-              "Base=1;\r\nDynamic=0;\r\nSound=1;");
+    EXPECT_EQ(Bytes("Profile_B.ini"), Profile(2, 2, 32, 1, 1, 0, 1));
     EXPECT_EQ(Bytes("Profile_A.ini"), proProfile);
     EXPECT_FALSE(TrayIconPresent(run.lens, 555));
 }
@@ -219,8 +210,9 @@ TEST_F(Menu, AboutStartsTheProgramBesideVellixEachTimeAndNothingWithoutIt) {
     DWORD_PTR result = 0;
     EXPECT_NE(SendMessageTimeoutA(run.lens, WM_COMMAND, 14, 0, SMTO_NORMAL, 5000, &result), 0);
 
+    // The command has returned: whatever it started exists by now.
     SendCommand(run, 15);
-    EXPECT_FALSE(WaitFor([] { return !WindowsTitled("About Vellix").empty(); }, 1500));
+    EXPECT_EQ(ChildProcessCount(run), 0);
     EXPECT_TRUE(IsRunning(run));
 
     const std::string about = programFolder + "\\About Box.exe";
@@ -294,26 +286,27 @@ TEST_F(Menu, ARealClickOnTheIconActsOnce) {
 TEST_F(Menu, TheLensStepsAsideFromThePointerAndComesBackPastTheReturnLines) {
     ASSERT_TRUE(StartVellix(run, directory));
     const LensGeometry g = GeometryFor(2, 24, 0);
-    const int gx = ReturnMarginX(g);
+    const int gx = 118;  // 215 columns x 0.55
     ASSERT_TRUE(ShowLens(run));
-    ASSERT_TRUE(AtPlace(run, g.HomeX, g.HomeY, g));
+    ASSERT_TRUE(LensWindowAt(run, 836, 770, g));
 
-    const int asideX = g.HomeX - g.WindowWidth - gx;
+    const int asideX = 274;  // 836 - 444 - 118
     EXPECT_TRUE(WaitWithPointerAt(run, g.HomeX + 20, g.HomeY + 20,
-                                  [&] { return AtPlace(run, asideX, g.HomeY, g); }));
+                                  [&] { return LensWindowAt(run, asideX, g.HomeY, g); }));
     EXPECT_TRUE(WaitWithPointerAt(run, g.HomeX - gx - 2, g.HomeY + 20,
-                                  [&] { return AtPlace(run, g.HomeX, g.HomeY, g); }));
+                                  [&] { return LensWindowAt(run, g.HomeX, g.HomeY, g); }));
 
-    // Hidden in the middle of a pause, the next show still starts at home.
-    MovePointer(run, 100, 100);
-    Sleep(300);
-    MovePointer(run, g.HomeX + 20, g.HomeY + 20);
+    // Hidden in the middle of a pause, the next show still starts at home:
+    // the move aside is seen, so the pause after it runs when Esc comes.
+    EXPECT_TRUE(WaitWithPointerAt(run, g.HomeX + 20, g.HomeY + 20,
+                                  [&] { return LensWindowAt(run, asideX, g.HomeY, g); }));
     SendKey(run.overlay, VK_ESCAPE);
     ASSERT_TRUE(WaitFor([&] { return !LensVisible(run); }));
     MovePointer(run, 100, 100);
     Sleep(300);  // longer than the pause the hide interrupted
+    Barrier(run);
     ASSERT_TRUE(ShowLens(run));
-    EXPECT_TRUE(AtPlace(run, g.HomeX, g.HomeY, g));
+    EXPECT_TRUE(LensWindowAt(run, g.HomeX, g.HomeY, g));
 }
 
 }  // namespace

@@ -15,6 +15,14 @@ TEST(Package, RunsFromItsUnpackedFolderAndKeepsItsSettingsThere) {
     VellixRun run;
     ASSERT_TRUE(StartVellix(run, folder)) << "Vellix did not start from " << folder;
     ASSERT_TRUE(ShowLens(run));
+    // With the pointer over the shown lens, the script that started this test
+    // compares the X server's pointer with rdc.cur, then says so in a file.
+    MovePointer(run, 400, 300);
+    Barrier(run);
+    ASSERT_TRUE(WriteFileBytes(folder + "\\pointer-ready", ""));
+    EXPECT_TRUE(WaitFor([&] { return FileExists(folder + "\\pointer-judged"); }, 60000));
+    DeleteFileA((folder + "\\pointer-ready").c_str());
+    DeleteFileA((folder + "\\pointer-judged").c_str());
     SendKey(run.overlay, VK_ESCAPE);
     EXPECT_TRUE(WaitFor([&] { return !LensVisible(run); }));
     EXPECT_EQ(CloseVellix(run), 0u);

@@ -9,24 +9,6 @@
 
 namespace {
 
-const char DefaultProfile[] =
-    "Configuration=0;\r\nMagnify Factor=2;\r\nWindow Format=24;\r\nPixel Format=1;\r\n"
-    "Base=1;\r\nDynamic=0;\r\nSound=1;";
-
-std::string Profile(int mode, int factor, int format, int pixel, int base, int dynamic,
-                    int sound) {
-    return "Configuration=" + std::to_string(mode) + ";\r\nMagnify Factor=" +
-           std::to_string(factor) + ";\r\nWindow Format=" + std::to_string(format) +
-           ";\r\nPixel Format=" + std::to_string(pixel) + ";\r\nBase=" + std::to_string(base) +
-           ";\r\nDynamic=" + std::to_string(dynamic) + ";\r\nSound=" + std::to_string(sound) + ";";
-}
-
-bool HasWindowSize(const VellixRun& run, const LensGeometry& g) {
-    const RECT r = WindowRectOf(run.lens);
-    return r.left == g.HomeX && r.top == g.HomeY && r.right - r.left == g.WindowWidth &&
-           r.bottom - r.top == g.WindowHeight;
-}
-
 bool NoTemporaryFiles(const std::string& directory) {
     WIN32_FIND_DATAA found{};
     const HANDLE search = FindFirstFileA((directory + "\\*.tmp").c_str(), &found);
@@ -60,7 +42,7 @@ protected:
 TEST_F(Settings, AFirstRunInAnEmptyDirectoryLeavesTheExactBytes) {
     ASSERT_TRUE(StartVellix(run, directory));
     ASSERT_TRUE(ShowLens(run));
-    EXPECT_TRUE(HasWindowSize(run, GeometryFor(2, 24, 0)));
+    EXPECT_TRUE(LensWindowAt(run, GeometryFor(2, 24, 0)));
     bool exists = true;
     ReadFileBytes(File("Profile_A.ini"), &exists);
     EXPECT_FALSE(exists) << "written before the exit";
@@ -83,7 +65,7 @@ TEST_F(Settings, AHandEditedProProfileShowsTheProLayoutAndIsWrittenBackCanonical
     ASSERT_TRUE(ShowLens(run));
     const LensGeometry pro = GeometryFor(3, 14, 1);
     EXPECT_EQ(pro.Zoom, 6);
-    EXPECT_TRUE(WaitFor([&] { return HasWindowSize(run, pro); }));
+    EXPECT_TRUE(WaitFor([&] { return LensWindowAt(run, pro); }));
     EXPECT_EQ(CloseVellix(run), 0u);
     EXPECT_EQ(ReadFileBytes(File("Profile_A.ini")), Profile(1, 3, 14, 3, 2, 0, 0));
     EXPECT_EQ(ReadFileBytes(File("Vellix.ini")), "Active profile=1;");
@@ -94,7 +76,7 @@ TEST_F(Settings, TheActiveProfileNumberPicksTheFile) {
     WriteFileBytes(File("Profile_B.ini"), Profile(0, 4, 12, 2, 3, 0, 1));
     ASSERT_TRUE(StartVellix(run, directory));
     ASSERT_TRUE(ShowLens(run));
-    EXPECT_TRUE(WaitFor([&] { return HasWindowSize(run, GeometryFor(4, 12, 0)); }));
+    EXPECT_TRUE(WaitFor([&] { return LensWindowAt(run, GeometryFor(4, 12, 0)); }));
     EXPECT_EQ(CloseVellix(run), 0u);
     EXPECT_EQ(ReadFileBytes(File("Vellix.ini")), "Active profile=2;");
     EXPECT_EQ(ReadFileBytes(File("Profile_B.ini")), Profile(0, 4, 12, 2, 3, 0, 1));
@@ -140,7 +122,7 @@ TEST_F(Settings, HostileProfilesStartShowAndMagnify) {
         ASSERT_TRUE(StartVellix(run, dir));
         ASSERT_TRUE(ShowLens(run));
         const LensGeometry g = GeometryFor(c.factor, c.format, 0);
-        EXPECT_TRUE(WaitFor([&] { return HasWindowSize(run, g); }));
+        EXPECT_TRUE(WaitFor([&] { return LensWindowAt(run, g); }));
         MovePointer(run, 300, 280);
         SendKey(run.overlay, VK_SPACE);
         EXPECT_TRUE(WaitMagnified(run, g, 300, 280));
@@ -161,7 +143,7 @@ TEST_F(Settings, AnUnreplaceableProfileFileIsLeftIntact) {
     ASSERT_TRUE(SetFileAttributesA(File("Profile_A.ini").c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(StartVellix(run, directory));
     ASSERT_TRUE(ShowLens(run));
-    EXPECT_TRUE(WaitFor([&] { return HasWindowSize(run, GeometryFor(8, 24, 1)); }));
+    EXPECT_TRUE(WaitFor([&] { return LensWindowAt(run, GeometryFor(8, 24, 1)); }));
     EXPECT_EQ(CloseVellix(run), 0u);
     EXPECT_EQ(ReadFileBytes(File("Profile_A.ini")), old);
     EXPECT_EQ(ReadFileBytes(File("Vellix.ini")), "Active profile=1;");
@@ -176,7 +158,7 @@ TEST_F(Settings, AnUnreplaceableProfileFileIsLeftIntact) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     ASSERT_TRUE(StartVellix(run, directory));
     ASSERT_TRUE(ShowLens(run));
-    EXPECT_TRUE(WaitFor([&] { return HasWindowSize(run, GeometryFor(8, 24, 1)); }));
+    EXPECT_TRUE(WaitFor([&] { return LensWindowAt(run, GeometryFor(8, 24, 1)); }));
     EXPECT_EQ(CloseVellix(run), 0u);
     CloseHandle(held);
     EXPECT_EQ(ReadFileBytes(File("Profile_A.ini")), old);

@@ -3,24 +3,12 @@
 
 #include "avoidance/avoidance.h"
 #include "geometry/geometry.h"
+#include "support.h"
 
 namespace {
 
-LensGeometry Layout(int format, int right, int bottom) {
-    SystemFacts f{};
-    f.WorkArea = {0, 0, right, bottom};
-    f.CxBorder = f.CyBorder = 1;
-    f.CxDlgFrame = 3;
-    f.ScreenWidth = right;
-    f.ScreenHeight = bottom + 40;
-    LensGeometry g{};
-    ComputeFormat(g, 2, format, 0, f);
-    ComputeLayout(g, 0, f);
-    return g;
-}
-
 TEST(Avoidance, DefaultLensLeavesOnlyFromInsideItsHomeAndReturnsPastTheLines) {
-    const LensGeometry g = Layout(24, 1920, 1040);
+    const LensGeometry g = LaidOut(2, 24, 0, Desk(0, 0, 1920, 1040, 1920, 1080));
     ASSERT_EQ(g.WindowWidth, 444);
     ASSERT_EQ(g.WindowHeight, 254);
     ASSERT_EQ(g.HomeX, 1476);
@@ -48,7 +36,7 @@ TEST(Avoidance, DefaultLensLeavesOnlyFromInsideItsHomeAndReturnsPastTheLines) {
 }
 
 TEST(Avoidance, ReadingStripMovesUpAndOnlyTheVerticalLineBringsItBack) {
-    const LensGeometry g = Layout(32, 1280, 984);
+    const LensGeometry g = LaidOut(2, 32, 0, Desk(0, 0, 1280, 984, 1280, 1024));
     ASSERT_EQ(g.SourceColumns, 632);
     ASSERT_EQ(g.SourceRows, 60);
     ASSERT_EQ(g.WindowWidth, 1278);

@@ -1,29 +1,16 @@
 #include <gtest/gtest.h>
 
 #include "geometry/geometry.h"
+#include "support.h"
 
 namespace {
 
 SystemFacts Facts(int workLeft, int workTop, int workRight, int workBottom, int dlgFrame = 3) {
-    SystemFacts f{};
-    f.WorkArea = {workLeft, workTop, workRight, workBottom};
-    f.CxBorder = 1;
-    f.CyBorder = 1;
-    f.CxDlgFrame = dlgFrame;
-    f.ScreenWidth = 1920;
-    f.ScreenHeight = 1080;
-    return f;
-}
-
-LensGeometry Layout(int factor, int format, int pro, const SystemFacts& f) {
-    LensGeometry g{};
-    ComputeFormat(g, factor, format, pro, f);
-    ComputeLayout(g, pro, f);
-    return g;
+    return Desk(workLeft, workTop, workRight, workBottom, 1920, 1080, dlgFrame);
 }
 
 TEST(Geometry, DefaultSettingsOnFullHdWorkArea) {
-    const LensGeometry g = Layout(2, 24, 0, Facts(0, 0, 1920, 1040));
+    const LensGeometry g = LaidOut(2, 24, 0, Facts(0, 0, 1920, 1040));
     EXPECT_EQ(g.Zoom, 2);
     EXPECT_EQ(g.CellInterior, 1);
     EXPECT_EQ(g.SourceColumns, 215);
@@ -53,7 +40,7 @@ TEST(Geometry, DefaultSettingsOnFullHdWorkArea) {
 }
 
 TEST(Geometry, ProModeReservesTheStripAndTheClosingGridLine) {
-    const LensGeometry g = Layout(2, 24, 1, Facts(0, 0, 1920, 1040));
+    const LensGeometry g = LaidOut(2, 24, 1, Facts(0, 0, 1920, 1040));
     EXPECT_EQ(g.Zoom, 6);
     EXPECT_EQ(g.CellInterior, 5);
     EXPECT_EQ(g.SourceColumns, 71);
@@ -72,11 +59,11 @@ TEST(Geometry, ProModeReservesTheStripAndTheClosingGridLine) {
 TEST(Geometry, ProZoomFloorKeepsFactorsAboveSix) {
     const SystemFacts f = Facts(0, 0, 1920, 1040);
     for (int factor = 2; factor <= 6; ++factor)
-        EXPECT_EQ(Layout(factor, 24, 1, f).Zoom, 6) << factor;
+        EXPECT_EQ(LaidOut(factor, 24, 1, f).Zoom, 6) << factor;
     for (int factor = 7; factor <= 10; ++factor)
-        EXPECT_EQ(Layout(factor, 24, 1, f).Zoom, factor) << factor;
+        EXPECT_EQ(LaidOut(factor, 24, 1, f).Zoom, factor) << factor;
     // The same factor in Common mode is used as it is.
-    EXPECT_EQ(Layout(3, 24, 0, f).Zoom, 3);
+    EXPECT_EQ(LaidOut(3, 24, 0, f).Zoom, 3);
 }
 
 TEST(Geometry, EveryFormatOfTheTable) {
@@ -99,10 +86,10 @@ TEST(Geometry, EveryFormatOfTheTable) {
 
 TEST(Geometry, SmallViewsAndOversizedFactorsKeepAtLeastOnePixel) {
     const SystemFacts f = Facts(0, 0, 1920, 1040);
-    LensGeometry g = Layout(10, 11, 0, f);
+    LensGeometry g = LaidOut(10, 11, 0, f);
     EXPECT_EQ(g.SourceColumns, 13);
     EXPECT_EQ(g.SourceRows, 9);
-    g = Layout(100, 11, 0, f);
+    g = LaidOut(100, 11, 0, f);
     EXPECT_EQ(g.SourceColumns, 1);
     EXPECT_EQ(g.SourceRows, 1);
     EXPECT_EQ(g.ImageHeight, 100);
@@ -111,7 +98,7 @@ TEST(Geometry, SmallViewsAndOversizedFactorsKeepAtLeastOnePixel) {
 TEST(Geometry, ReadingStripSpansTheWorkArea) {
     const SystemFacts f = Facts(0, 0, 1280, 984);
     EXPECT_EQ(ReadingFullWidth(f), 1264);
-    const LensGeometry g = Layout(2, 32, 0, f);
+    const LensGeometry g = LaidOut(2, 32, 0, f);
     EXPECT_EQ(g.SourceColumns, 632);
     EXPECT_EQ(g.SourceRows, 60);
     EXPECT_EQ(g.ImageWidth, 1264);
@@ -121,25 +108,25 @@ TEST(Geometry, ReadingStripSpansTheWorkArea) {
 
 TEST(Geometry, HomeIsMeasuredAsIfTheWorkAreaStartedAtTheOrigin) {
     // Taskbar on the left: the work area starts at x 60.
-    const LensGeometry left = Layout(2, 24, 0, Facts(60, 0, 1920, 1080));
+    const LensGeometry left = LaidOut(2, 24, 0, Facts(60, 0, 1920, 1080));
     EXPECT_EQ(left.WorkAreaWidth, 1860);
     EXPECT_EQ(left.HomeX, 1860 - 444);
     EXPECT_EQ(left.HomeX + left.WindowWidth, 1920 - 60);
     // Taskbar at the top.
-    const LensGeometry top = Layout(2, 24, 0, Facts(0, 40, 1920, 1080));
+    const LensGeometry top = LaidOut(2, 24, 0, Facts(0, 40, 1920, 1080));
     EXPECT_EQ(top.HomeY, 1040 - 254);
 }
 
 TEST(Geometry, UnusableValuesNeverReachTheArithmetic) {
     const SystemFacts f = Facts(0, 0, 1920, 1040);
     // A format outside the table lays out as the default format.
-    const LensGeometry unknown = Layout(2, 99, 0, f);
+    const LensGeometry unknown = LaidOut(2, 99, 0, f);
     EXPECT_EQ(unknown.SourceColumns, 215);
     EXPECT_EQ(unknown.SourceRows, 120);
     // Factor 0 and the negative factors of byte values 128..255 do not divide
     // by zero or give negative sizes.
     for (int factor : {0, 128, 200, 255, -5}) {
-        const LensGeometry g = Layout(factor, 24, 0, f);
+        const LensGeometry g = LaidOut(factor, 24, 0, f);
         EXPECT_GE(g.Zoom, 1) << factor;
         EXPECT_GE(g.SourceColumns, 1) << factor;
         EXPECT_GE(g.SourceRows, 1) << factor;
@@ -149,7 +136,7 @@ TEST(Geometry, UnusableValuesNeverReachTheArithmetic) {
 
 TEST(Geometry, MonitorsAndVirtualScreenWithTheLensKeptOnThePrimary) {
     // Without monitor facts the display mode at the origin is the one monitor.
-    const LensGeometry one = Layout(2, 24, 0, Facts(0, 0, 1920, 1040));
+    const LensGeometry one = LaidOut(2, 24, 0, Facts(0, 0, 1920, 1040));
     ASSERT_EQ(one.Monitors.Count, 1);
     EXPECT_EQ(one.Monitors.Rects[0].right, 1920);
     EXPECT_EQ(one.Monitors.Rects[0].bottom, 1080);
@@ -163,7 +150,7 @@ TEST(Geometry, MonitorsAndVirtualScreenWithTheLensKeptOnThePrimary) {
     f.Monitors.Rects[0] = {0, 0, 1920, 1080};
     f.Monitors.Rects[1] = {-1280, -200, 0, 824};
     f.VirtualScreen = {-1280, -200, 1920, 1080};
-    const LensGeometry two = Layout(2, 24, 0, f);
+    const LensGeometry two = LaidOut(2, 24, 0, f);
     EXPECT_EQ(two.Monitors.Count, 2);
     EXPECT_EQ(two.VirtualScreen.left, -1280);
     EXPECT_EQ(two.VirtualScreen.top, -200);
@@ -171,7 +158,7 @@ TEST(Geometry, MonitorsAndVirtualScreenWithTheLensKeptOnThePrimary) {
     EXPECT_EQ(two.HomeY, one.HomeY);
     // Without the virtual screen it is the monitors' bounding box.
     f.VirtualScreen = {};
-    EXPECT_EQ(Layout(2, 24, 0, f).VirtualScreen.top, -200);
+    EXPECT_EQ(LaidOut(2, 24, 0, f).VirtualScreen.top, -200);
 }
 
 TEST(Geometry, NarrowestProStripIsFormat11AtZoom6) {

@@ -9,53 +9,23 @@
 
 #include "settings/profile_text.h"
 #include "settings/settings.h"
+#include "support.h"
 
 namespace {
 
-const char DefaultProfile[] =
-    "Configuration=0;\r\nMagnify Factor=2;\r\nWindow Format=24;\r\nPixel Format=1;\r\n"
-    "Base=1;\r\nDynamic=0;\r\nSound=1;";
-const char ProProfile[] =
-    "Configuration=1;\r\nMagnify Factor=7;\r\nWindow Format=14;\r\nPixel Format=3;\r\n"
-    "Base=2;\r\nDynamic=1;\r\nSound=0;";
-
-std::string Slurp(const char* name, bool* exists = nullptr) {
-    std::string bytes;
-    FILE* f = fopen(name, "rb");
-    if (exists)
-        *exists = f != nullptr;
-    if (!f)
-        return bytes;
-    int c;
-    while ((c = fgetc(f)) != EOF)
-        bytes.push_back(static_cast<char>(c));
-    fclose(f);
-    return bytes;
-}
+const std::string ProProfile = Profile(1, 7, 14, 3, 2, 1, 0);
 
 void Put(const char* name, const std::string& bytes) {
-    FILE* f = fopen(name, "wb");
-    ASSERT_NE(f, nullptr);
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
-}
-
-bool Exists(const char* name) {
-    return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+    ASSERT_TRUE(WriteFileBytes(name, bytes));
 }
 
 // Each test runs in a new empty working directory.
 class ProfileFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
         GetCurrentDirectoryA(MAX_PATH, previous);
-        static unsigned counter;
-        snprintf(directory, sizeof(directory), "%svellix-files-%lu-%u", temp,
-                 GetCurrentProcessId(), ++counter);
-        ASSERT_TRUE(CreateDirectoryA(directory, nullptr));
-        ASSERT_TRUE(SetCurrentDirectoryA(directory));
+        directory = MakeTempDirectory();
+        ASSERT_TRUE(SetCurrentDirectoryA(directory.c_str()));
         ProfileDefaults = StandardProfileDefaults();
     }
     void TearDown() override {
@@ -69,7 +39,7 @@ protected:
             FindClose(search);
         }
         SetCurrentDirectoryA(previous);
-        RemoveDirectoryA(directory);
+        RemoveDirectoryA(directory.c_str());
     }
     // Start-up's part: the profile number, then the profile.
     void Start() {
@@ -82,7 +52,7 @@ protected:
         SaveActiveProfile();
     }
     char previous[MAX_PATH] = {};
-    char directory[MAX_PATH] = {};
+    std::string directory;
 };
 
 TEST_F(ProfileFiles, FirstRunWritesTheExactBytes) {
@@ -91,10 +61,10 @@ TEST_F(ProfileFiles, FirstRunWritesTheExactBytes) {
     EXPECT_EQ(ModeNumber(LensSettings), ModeCommon);
     EXPECT_EQ(LensSettings.WindowFormat, 24);
     Exit();
-    EXPECT_EQ(Slurp("Vellix.ini"), "Active profile=1;");
-    EXPECT_EQ(Slurp("Profile_A.ini"), DefaultProfile);
-    EXPECT_FALSE(Exists("Vellix.ini.tmp"));
-    EXPECT_FALSE(Exists("Profile_A.ini.tmp"));
+    EXPECT_EQ(ReadFileBytes("Vellix.ini"), "Active profile=1;");
+    EXPECT_EQ(ReadFileBytes("Profile_A.ini"), DefaultProfile);
+    EXPECT_FALSE(FileExists("Vellix.ini.tmp"));
+    EXPECT_FALSE(FileExists("Profile_A.ini.tmp"));
 }
 
 TEST_F(ProfileFiles, ProfileNumberThreeWithoutItsFileIsCreatedAtExit) {
@@ -105,9 +75,9 @@ TEST_F(ProfileFiles, ProfileNumberThreeWithoutItsFileIsCreatedAtExit) {
     EXPECT_EQ(ModeNumber(LensSettings), ModeCommon);
     EXPECT_EQ(LensSettings.MagnifyFactor, 2);
     Exit();
-    EXPECT_EQ(Slurp("Vellix.ini"), "Active profile=3;");
-    EXPECT_EQ(Slurp("Profile_C.ini"), DefaultProfile);
-    EXPECT_EQ(Slurp("Profile_A.ini"), ProProfile);
+    EXPECT_EQ(ReadFileBytes("Vellix.ini"), "Active profile=3;");
+    EXPECT_EQ(ReadFileBytes("Profile_C.ini"), DefaultProfile);
+    EXPECT_EQ(ReadFileBytes("Profile_A.ini"), ProProfile);
 }
 
 TEST_F(ProfileFiles, ProfileNumbersWithoutAFileKeepDefaultsAndAreWrittenBackUnchanged) {
@@ -120,7 +90,7 @@ TEST_F(ProfileFiles, ProfileNumbersWithoutAFileKeepDefaultsAndAreWrittenBackUnch
         LensSettings.MagnifyFactor = 9;  // a menu change; nowhere to save it
         SaveActiveProfile();
         SaveProfileChoice();
-        EXPECT_EQ(Slurp("Profile_A.ini"), ProProfile) << number;
+        EXPECT_EQ(ReadFileBytes("Profile_A.ini"), ProProfile) << number;
         WIN32_FIND_DATAA found{};
         const HANDLE search = FindFirstFileA("Profile_*", &found);
         ASSERT_NE(search, INVALID_HANDLE_VALUE);
@@ -128,7 +98,7 @@ TEST_F(ProfileFiles, ProfileNumbersWithoutAFileKeepDefaultsAndAreWrittenBackUnch
         FindClose(search);
         // Held as a signed byte and written as one.
         const std::string want = std::string(number) == "255" ? "-1" : number;
-        EXPECT_EQ(Slurp("Vellix.ini"), "Active profile=" + want + ";");
+        EXPECT_EQ(ReadFileBytes("Vellix.ini"), "Active profile=" + want + ";");
     }
 }
 
@@ -152,25 +122,23 @@ TEST_F(ProfileFiles, SwitchingWritesTheLeftProfileBeforeReadingTheChosenOne) {
     LensSettings.ReadingFlag = 1;
     LensSettings.WindowFormat = 33;
     SwitchProfile(2);
-    EXPECT_EQ(Slurp("Profile_A.ini"),
-              "Configuration=2;\r\nMagnify Factor=5;\r\nWindow Format=33;\r\nPixel Format=1;\r\n"
-              "Base=1;\r\nDynamic=0;\r\nSound=1;");
+    EXPECT_EQ(ReadFileBytes("Profile_A.ini"), Profile(2, 5, 33, 1, 1, 0, 1));
     EXPECT_EQ(LensSettings.ActiveProfile, 2);
     EXPECT_EQ(ModeNumber(LensSettings), ModePro);
     EXPECT_EQ(LensSettings.MagnifyFactor, 7);
-    EXPECT_EQ(Slurp("Profile_B.ini"), ProProfile);
+    EXPECT_EQ(ReadFileBytes("Profile_B.ini"), ProProfile);
 
     // Back to A: B is written (unchanged), A comes back as it was left.
     SwitchProfile(1);
     EXPECT_EQ(ModeNumber(LensSettings), ModeReading);
     EXPECT_EQ(LensSettings.MagnifyFactor, 5);
-    EXPECT_EQ(Slurp("Profile_B.ini"), ProProfile);
+    EXPECT_EQ(ReadFileBytes("Profile_B.ini"), ProProfile);
 
     // A profile that was never written loads the defaults.
     SwitchProfile(4);
     EXPECT_EQ(ModeNumber(LensSettings), ModeCommon);
     EXPECT_EQ(LensSettings.MagnifyFactor, 2);
-    EXPECT_FALSE(Exists("Profile_D.ini"));
+    EXPECT_FALSE(FileExists("Profile_D.ini"));
 }
 
 TEST_F(ProfileFiles, ChoosingTheActiveProfileReloadsItWithoutSaving) {
@@ -181,14 +149,14 @@ TEST_F(ProfileFiles, ChoosingTheActiveProfileReloadsItWithoutSaving) {
     SwitchProfile(1);
     EXPECT_EQ(LensSettings.MagnifyFactor, 7);
     EXPECT_EQ(ModeNumber(LensSettings), ModePro);
-    EXPECT_EQ(Slurp("Profile_A.ini"), ProProfile);
+    EXPECT_EQ(ReadFileBytes("Profile_A.ini"), ProProfile);
 
     // Without a file yet, choosing it again restores the defaults.
     SwitchProfile(3);
     LensSettings.MagnifyFactor = 8;
     SwitchProfile(3);
     EXPECT_EQ(LensSettings.MagnifyFactor, 2);
-    EXPECT_FALSE(Exists("Profile_C.ini"));
+    EXPECT_FALSE(FileExists("Profile_C.ini"));
 }
 
 TEST_F(ProfileFiles, ReadingTakesTheWholeFileUpToAZeroByte) {
@@ -224,8 +192,8 @@ TEST_F(ProfileFiles, AFileHeldOpenForWritingIsUnreadableAndGivesDefaults) {
 TEST_F(ProfileFiles, WritingReplacesTheWholeFile) {
     Put("Vellix.ini", "Active profile=1;" + std::string(500, ' ') + "old tail");
     EXPECT_TRUE(WriteTextFile("Vellix.ini", "Active profile=2;"));
-    EXPECT_EQ(Slurp("Vellix.ini"), "Active profile=2;");
-    EXPECT_FALSE(Exists("Vellix.ini.tmp"));
+    EXPECT_EQ(ReadFileBytes("Vellix.ini"), "Active profile=2;");
+    EXPECT_FALSE(FileExists("Vellix.ini.tmp"));
 }
 
 // A write that cannot replace its file leaves the old one as it was and no
@@ -237,8 +205,8 @@ TEST_F(ProfileFiles, AFailedReplaceKeepsTheOldFile) {
 
     ASSERT_TRUE(SetFileAttributesA("Profile_A.ini", FILE_ATTRIBUTE_READONLY));
     SaveActiveProfile();
-    EXPECT_EQ(Slurp("Profile_A.ini"), ProProfile);
-    EXPECT_FALSE(Exists("Profile_A.ini.tmp"));
+    EXPECT_EQ(ReadFileBytes("Profile_A.ini"), ProProfile);
+    EXPECT_FALSE(FileExists("Profile_A.ini.tmp"));
     ASSERT_TRUE(SetFileAttributesA("Profile_A.ini", FILE_ATTRIBUTE_NORMAL));
 
     // Held open by another program that does not allow deleting it.
@@ -249,18 +217,18 @@ TEST_F(ProfileFiles, AFailedReplaceKeepsTheOldFile) {
     EXPECT_FALSE(WriteTextFile("Profile_A.ini", "Base=3;"));
     SaveActiveProfile();
     CloseHandle(held);
-    EXPECT_EQ(Slurp("Profile_A.ini"), ProProfile);
-    EXPECT_FALSE(Exists("Profile_A.ini.tmp"));
+    EXPECT_EQ(ReadFileBytes("Profile_A.ini"), ProProfile);
+    EXPECT_FALSE(FileExists("Profile_A.ini.tmp"));
 
     // A temporary file that cannot be made: nothing changes either.
     ASSERT_TRUE(CreateDirectoryA("Profile_A.ini.tmp", nullptr));
     EXPECT_FALSE(WriteTextFile("Profile_A.ini", "Base=3;"));
-    EXPECT_EQ(Slurp("Profile_A.ini"), ProProfile);
+    EXPECT_EQ(ReadFileBytes("Profile_A.ini"), ProProfile);
     RemoveDirectoryA("Profile_A.ini.tmp");
 
     // Once it can be replaced again, it is.
     SaveActiveProfile();
-    EXPECT_NE(Slurp("Profile_A.ini").find("Magnify Factor=4;"), std::string::npos);
+    EXPECT_NE(ReadFileBytes("Profile_A.ini").find("Magnify Factor=4;"), std::string::npos);
 }
 
 TEST_F(ProfileFiles, AFileHeldByAnotherProgramIsReadOrLeftAlone) {
@@ -285,13 +253,13 @@ TEST_F(ProfileFiles, AFileHeldByAnotherProgramIsReadOrLeftAlone) {
     EXPECT_EQ(LensSettings.MagnifyFactor, 2);
     Exit();
     SwitchProfile(2);
-    EXPECT_EQ(Slurp("Profile_A.ini"), ProProfile);
+    EXPECT_EQ(ReadFileBytes("Profile_A.ini"), ProProfile);
     // Read again once it is free, it is the user's file as before.
     SwitchProfile(1);
     EXPECT_EQ(LensSettings.MagnifyFactor, 7);
     LensSettings.MagnifyFactor = 4;
     Exit();
-    EXPECT_NE(Slurp("Profile_A.ini").find("Magnify Factor=4;"), std::string::npos);
+    EXPECT_NE(ReadFileBytes("Profile_A.ini").find("Magnify Factor=4;"), std::string::npos);
 }
 
 }  // namespace

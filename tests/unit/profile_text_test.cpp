@@ -7,12 +7,9 @@
 #include <vector>
 
 #include "settings/profile_text.h"
+#include "support.h"
 
 namespace {
-
-const char DefaultProfile[] =
-    "Configuration=0;\r\nMagnify Factor=2;\r\nWindow Format=24;\r\nPixel Format=1;\r\n"
-    "Base=1;\r\nDynamic=0;\r\nSound=1;";
 
 int Base(const std::string& text) {
     return ParseSettingValue(text.c_str(), 1, "Base=");
@@ -113,9 +110,7 @@ TEST(ApplyProfileText, ConfigurationGivesTheMode) {
 
 TEST(ApplyProfileText, OrderLinesAndOtherTextDoNotMatter) {
     const Loaded want{1, 7, 14, 3, 2, 1, 0};
-    EXPECT_EQ(Load("Configuration=1;\r\nMagnify Factor=7;\r\nWindow Format=14;\r\n"
-                   "Pixel Format=3;\r\nBase=2;\r\nDynamic=1;\r\nSound=0;"),
-              want);
+    EXPECT_EQ(Load(Profile(1, 7, 14, 3, 2, 1, 0)), want);
     EXPECT_EQ(Load("Sound=0;\r\nDynamic=1;\r\nBase=2;\r\nPixel Format=3;\r\n"
                    "Window Format=14;\r\nMagnify Factor=7;\r\nConfiguration=1;"),
               want);
@@ -221,9 +216,7 @@ TEST(ComposeText, ModeAndSignedValues) {
     s.SoundOn = 0;
     char text[SettingsTextCapacity];
     ComposeProfileText(s, text, sizeof(text));
-    EXPECT_EQ(std::string(text),
-              "Configuration=2;\r\nMagnify Factor=10;\r\nWindow Format=33;\r\nPixel Format=3;\r\n"
-              "Base=2;\r\nDynamic=1;\r\nSound=0;");
+    EXPECT_EQ(std::string(text), Profile(2, 10, 33, 3, 2, 1, 0));
     // Written, then read again: the same settings.
     EXPECT_EQ(Load(text), (Loaded{2, 10, 33, 3, 2, 1, 0}));
 

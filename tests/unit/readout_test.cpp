@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "driver.h"
 #include "drawing_fixture.h"
 #include "readout/readout.h"
 
@@ -53,27 +54,6 @@ TEST(PixelText, EveryFormatAndBase) {
     EXPECT_EQ(Text(c, 1, 7, "last"), "last");
     EXPECT_EQ(Text(c, 3, 0, "last"), "last");
     EXPECT_EQ(Text(c, 9, 1), "5AB12");
-}
-
-std::string ClipboardText() {
-    std::string out;
-    if (!OpenClipboard(nullptr))
-        return "(not open)";
-    if (HANDLE h = GetClipboardData(CF_TEXT)) {
-        const char* p = static_cast<const char*>(GlobalLock(h));
-        // Every byte of the block after the text is zero.
-        for (SIZE_T i = 0, n = GlobalSize(h), end = false; i < n; ++i) {
-            if (p[i] == '\0')
-                end = true;
-            else if (!end)
-                out += p[i];
-            else
-                out += "(stale byte)";
-        }
-        GlobalUnlock(h);
-    }
-    CloseClipboard();
-    return out;
 }
 
 void PutSentinel() {
