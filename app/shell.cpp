@@ -2,6 +2,7 @@
 #include "app/app.h"
 
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include "avoidance/avoidance.h"
 #include "geometry/geometry.h"
@@ -54,9 +55,15 @@ void OnSysKeyDown(WPARAM key) {
         HideLens();
 }
 
-void OnMouseMove() {
-    if (LensSettings.DynamicRefresh == 0)
-        RefreshFromPointer();
+// A move carries the pointer's position: an inactive lens's avoidance check
+// needs no pointer read of its own (a round trip to the display under Wine).
+void OnMouseMove(HWND window, LPARAM position) {
+    if (LensSettings.DynamicRefresh != 0)
+        return;
+    POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    ClientToScreen(window, &at);
+    PointerPos = at;
+    RefreshFromPointer();
 }
 
 // --- lens window handlers ---------------------------------------------------
@@ -84,10 +91,10 @@ void OnTimer(WPARAM id) {
         SetActiveWindow(LensWindow);
         SetFocus(LensWindow);
     } else if (id == DynamicTimer) {
-        KillTimer(LensWindow, DynamicTimer);
+        // Periodic from activation until the lens is deactivated or hidden:
+        // re-arming it at every tick cost two round trips to the wineserver,
+        // and the system never queues more than one tick of a timer.
         RefreshFromPointer();
-        if (LensActive == 1)
-            SetTimer(LensWindow, DynamicTimer, DynamicTimerMs, nullptr);
     }
 }
 
@@ -183,7 +190,7 @@ LRESULT CALLBACK LensProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_SYSKEYDOWN: OnSysKeyDown(wParam); break;
     case WM_COMMAND: HandleMenuCommand(wParam); break;
     case WM_TIMER: OnTimer(wParam); break;
-    case WM_MOUSEMOVE: OnMouseMove(); break;
+    case WM_MOUSEMOVE: OnMouseMove(window, lParam); break;
     case WM_LBUTTONDOWN: EndMenu(); break;
     case WM_LBUTTONUP: ToggleActive(); break;
     case WM_RBUTTONUP: HideLens(); break;
@@ -211,7 +218,7 @@ LRESULT CALLBACK OverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_PAINT: OnOverlayPaint(window); break;
     case WM_KEYDOWN: OnKeyDown(wParam, lParam); break;
     case WM_SYSKEYDOWN: OnSysKeyDown(wParam); break;
-    case WM_MOUSEMOVE: OnMouseMove(); break;
+    case WM_MOUSEMOVE: OnMouseMove(window, lParam); break;
     case WM_LBUTTONUP: ToggleActive(); break;
     case WM_RBUTTONUP: HideLens(); break;
     default: break;

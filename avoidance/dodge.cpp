@@ -53,8 +53,9 @@ LensPoint LensPlace(const LensGeometry& g, int windowFormat, int aside) {
 }
 
 void CheckDodge() {
-    POINT pointer{};
-    GetCursorPos(&pointer);
+    // Every check follows a refresh or a move that has just read the pointer:
+    // another read would be another round trip to the display under Wine.
+    const POINT pointer = PointerPos;
     if (DodgeArmed != 1)
         return;
     const DodgeMove move = DecideDodge(Geometry, Dodged, pointer.x, pointer.y);

@@ -28,6 +28,7 @@ vellix_install() {
     local wanted=(cmake make python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb
                   xcompmgr fonts-wine googletest clang-14 libclang-rt-14-dev
                   libx11-6 libxext6 libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1
+                  libx11-dev libxdamage-dev
                   libxcomposite1 libxfixes3 "$@")
     # 32-bit Wine runs the shipped program itself, where the kernel can run it.
     local i386=0

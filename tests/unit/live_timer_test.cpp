@@ -1,0 +1,181 @@
+// The Dynamic refresh timer through the program's own window procedure and a
+// real timer, in this process: ticks and refreshes are counted, never timed.
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "avoidance/avoidance.h"
+#include "geometry/geometry.h"
+#include "render/render.h"
+#include "settings/settings.h"
+
+namespace {
+
+// No pointer is ever here: a refresh that reads the pointer overwrites it.
+constexpr POINT Unread{-30000, -30000};
+
+bool Unchanged(POINT p) {
+    return p.x == Unread.x && p.y == Unread.y;
+}
+
+struct Ticks {
+    int ticks = 0;
+    int refreshed = 0;  // ticks that read the pointer and drew
+};
+
+// Handles this thread's messages until `wanted` ticks of the Dynamic timer
+// have been handled, or the generous timeout passes.
+Ticks HandleTicks(int wanted) {
+    Ticks t;
+    const DWORD start = GetTickCount();
+    while (t.ticks < wanted && GetTickCount() - start < 20000) {
+        MSG msg;
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            continue;
+        }
+        const bool tick =
+            msg.message == WM_TIMER && msg.hwnd == LensWindow && msg.wParam == DynamicTimer;
+        if (tick)
+            PointerPos = Unread;
+        DispatchMessageA(&msg);
+        if (tick) {
+            ++t.ticks;
+            t.refreshed += Unchanged(PointerPos) ? 0 : 1;
+        }
+    }
+    return t;
+}
+
+// Dynamic ticks waiting in the queue after a pause long enough for several
+// periods: a running timer leaves exactly one (the system merges the ticks
+// of one timer), two timers would leave two, none leaves none.
+int PendingTicks() {
+    Sleep(4 * DynamicTimerMs);
+    int n = 0;
+    MSG msg;
+    while (PeekMessageA(&msg, LensWindow, WM_TIMER, WM_TIMER, PM_REMOVE))
+        n += msg.wParam == DynamicTimer ? 1 : 0;
+    return n;
+}
+
+// The pointer at (x, y) as the display reports it back.
+bool PlacePointer(int x, int y) {
+    for (int i = 0; i < 200; ++i) {
+        SetCursorPos(x, y);
+        POINT p{};
+        GetCursorPos(&p);
+        if (p.x == x && p.y == y)
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+class LiveTimer : public ::testing::Test {
+protected:
+    // The program's windows and drawing objects, once for the whole process
+    // as in the program itself.
+    static void SetUpTestSuite() {
+        // It reads and writes its settings in the working directory: an
+        // empty one of this test's own.
+        char temp[MAX_PATH] = "", dir[MAX_PATH] = "";
+        GetTempPathA(MAX_PATH, temp);
+        GetTempFileNameA(temp, "vlt", 0, dir);
+        DeleteFileA(dir);
+        CreateDirectoryA(dir, nullptr);
+        SetCurrentDirectoryA(dir);
+        ProgramModule = GetModuleHandleA(nullptr);
+        CreateLensWindows();
+        InitSettings();
+        CreateDrawingResources();
+    }
+    void SetUp() override {
+        ASSERT_NE(LensWindow, nullptr);
+        LensSettings.ProFlag = 0;
+        LensSettings.ReadingFlag = 0;
+        LensSettings.MagnifyFactor = 2;
+        LensSettings.WindowFormat = 24;
+        LensSettings.DynamicRefresh = 1;
+        ShowOrHideLens();
+        ASSERT_EQ(LensShown, 1);
+        // Well away from the lens's home and its return lines.
+        ASSERT_TRUE(PlacePointer(Geometry.SourceColumns, Geometry.SourceRows));
+    }
+    void TearDown() override {
+        HideLens();
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    }
+};
+
+TEST_F(LiveTimer, EveryTickRefreshesOnceAndOnlyAnActiveLensTicks) {
+    EXPECT_EQ(PendingTicks(), 0);  // shown, not active
+    ToggleActive();
+    const Ticks t = HandleTicks(40);
+    EXPECT_EQ(t.ticks, 40);
+    EXPECT_EQ(t.refreshed, 40);
+
+    // The pointer's moves do not refresh a Dynamic lens: the ticks do.
+    PointerPos = Unread;
+    SendMessageA(InputOverlay, WM_MOUSEMOVE, 0, MAKELPARAM(50, 50));
+    SendMessageA(LensWindow, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(Unchanged(PointerPos));
+
+    ToggleActive();
+    EXPECT_EQ(PendingTicks(), 0);
+    // Activated again, and again after a quick off and on: one timer only.
+    ToggleActive();
+    EXPECT_EQ(PendingTicks(), 1);
+    ToggleActive();
+    ToggleActive();
+    EXPECT_EQ(PendingTicks(), 1);
+    EXPECT_EQ(HandleTicks(10).refreshed, 10);
+
+    HideLens();
+    EXPECT_EQ(PendingTicks(), 0);
+}
+
+TEST_F(LiveTimer, TicksGoOnThroughAnAvoidancePauseAndFollowThePointer) {
+    ToggleActive();
+    ASSERT_EQ(HandleTicks(3).refreshed, 3);
+    // Into the home rectangle: the next tick's refresh sees it and the lens
+    // steps aside; the ticks of the pause draw nothing, as the pause asks.
+    const int homeLeft = Geometry.WorkAreaWidth - Geometry.WindowWidth;
+    const int homeTop = Geometry.WorkAreaHeight - Geometry.WindowHeight;
+    ASSERT_TRUE(PlacePointer(homeLeft + 20, homeTop + 20));
+    const DWORD start = GetTickCount();
+    while (Dodged == 0 && GetTickCount() - start < 20000)
+        HandleTicks(1);
+    ASSERT_EQ(Dodged, 1);
+    while (MovedAside == 0 && GetTickCount() - start < 20000)
+        HandleTicks(1);
+    ASSERT_EQ(MovedAside, 1);
+    EXPECT_EQ(DodgeArmed, 1);
+    // After the pause the same timer still refreshes at every tick.
+    EXPECT_EQ(HandleTicks(20).refreshed, 20);
+    EXPECT_EQ(PendingTicks(), 1);
+
+    // Far left of the return line: a tick brings the lens home.
+    ASSERT_TRUE(PlacePointer(Geometry.SourceColumns, Geometry.SourceRows));
+    while (Dodged == 1 && GetTickCount() - start < 20000)
+        HandleTicks(1);
+    EXPECT_EQ(Dodged, 0);
+}
+
+// Without Dynamic refresh, a move into the home rectangle sends even an
+// inactive lens aside: the move's own position decides.
+TEST_F(LiveTimer, AMoveIntoHomeSendsTheInactiveLensAside) {
+    LensSettings.DynamicRefresh = 0;
+    const int homeLeft = Geometry.WorkAreaWidth - Geometry.WindowWidth;
+    const int homeTop = Geometry.WorkAreaHeight - Geometry.WindowHeight;
+    ASSERT_TRUE(PlacePointer(homeLeft + 20, homeTop + 20));
+    POINT origin{0, 0};
+    ClientToScreen(InputOverlay, &origin);
+    SendMessageA(InputOverlay, WM_MOUSEMOVE, 0,
+                 MAKELPARAM(homeLeft + 20 - origin.x, homeTop + 20 - origin.y));
+    EXPECT_EQ(Dodged, 1);
+    EXPECT_EQ(PendingTicks(), 0);
+}
+
+}  // namespace
