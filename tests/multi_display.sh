@@ -29,7 +29,7 @@ for layout in "right of:-origin 0,0 -screen 1280x1024 -origin 1280,200 -screen 1
     if ! own_start_x Xephyr +xinerama -extension RANDR ${layout#*:} -nolisten tcp; then
         own_log "Xephyr could not start"; exit 1
     fi
-    own_start_desktop || { own_log "xfwm4 did not start"; exit 1; }
+    own_start_desktop || { own_log "xfwm4 did not start: $(tail -n 3 "$OWN_TMP/xfwm4.log")"; exit 1; }
     own_use_prefix "$build/wineprefix-multi"
     own_restart_wineserver
     own_log "second monitor ${layout%%:*} the primary"

@@ -34,7 +34,7 @@ own_start_desktop() {
     OWN_BUSES+=("$(sed -n 2p <<<"$bus")")
     export DBUS_SESSION_BUS_ADDRESS
     DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
-    NO_AT_BRIDGE=1 xfwm4 --compositor=on --replace >/dev/null 2>&1 &
+    NO_AT_BRIDGE=1 xfwm4 --compositor=on --replace >"$OWN_TMP/xfwm4.log" 2>&1 &
     pid=$!
     OWN_PIDS+=("$pid")
     for _ in $(seq 1 100); do
