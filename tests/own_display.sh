@@ -28,19 +28,24 @@ own_start_x() {
 # The desktop a Linux user has on the current display: xfwm4 with its
 # compositor (Wine shows layered windows correctly only with one), its
 # settings on a private session bus. Waits until it has taken the screen.
+# A window manager that ends at once (seen once while another started) is
+# started again.
 own_start_desktop() {
     local bus pid
     bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1) || return 1
     OWN_BUSES+=("$(sed -n 2p <<<"$bus")")
     export DBUS_SESSION_BUS_ADDRESS
     DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
-    NO_AT_BRIDGE=1 xfwm4 --compositor=on --replace >"$OWN_TMP/xfwm4.log" 2>&1 &
-    pid=$!
-    OWN_PIDS+=("$pid")
-    for _ in $(seq 1 100); do
-        kill -0 "$pid" 2>/dev/null || return 1
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-        sleep 0.1
+    for _ in 1 2 3; do
+        NO_AT_BRIDGE=1 xfwm4 --compositor=on --replace >"$OWN_TMP/xfwm4.log" 2>&1 &
+        pid=$!
+        OWN_PIDS+=("$pid")
+        for _ in $(seq 1 100); do
+            kill -0 "$pid" 2>/dev/null || break
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+            sleep 0.1
+        done
+        sleep 0.5
     done
     return 1
 }
