@@ -166,6 +166,16 @@ void OnEndSession(WPARAM ending) {
         SaveSettingsOnce();
 }
 
+// A monitor plugged in or a mode changed while Vellix runs: the old display
+// DC may still have the old desk's extent, and the capture must know the new
+// desk's edges at once. The rest of the layout waits for the next show.
+void OnDisplayChange() {
+    if (Initialised != 1)
+        return;
+    ReadDesk();
+    RemakeScreenDC();
+}
+
 void OnLensDestroy() {
     SaveSettingsOnce();
     KillTimer(LensWindow, TrayRetryTimer);
@@ -196,6 +206,7 @@ LRESULT CALLBACK LensProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_RBUTTONUP: HideLens(); break;
     case WM_EXITMENULOOP: OnExitMenuLoop(); break;
     case WM_ENDSESSION: OnEndSession(wParam); break;
+    case WM_DISPLAYCHANGE: OnDisplayChange(); break;
     case TrayCallbackMessage: OnTrayCallback(lParam); break;
     default:
         if (message == TaskbarCreatedMessage && message != 0)

@@ -16,12 +16,16 @@ enum DodgeMove { DodgeStay, DodgeAside, DodgeHome };
 int ReturnMarginX(const LensGeometry& g);
 int ReturnMarginY(const LensGeometry& g);
 
-// What the pointer at (x, y) asks of a lens that is home (dodged 0) or aside (1).
+// What the pointer at (x, y) asks of a lens that is home (dodged 0) or aside
+// (1). It leaves only for a pointer inside its home rectangle, and comes back
+// once the pointer is a return margin past that rectangle on any side, so a
+// pointer on another monitor never moves it.
 DodgeMove DecideDodge(const LensGeometry& g, int dodged, int x, int y);
 
-// Window position home (aside 0) or aside (1): sideways for the windowed
-// formats, upwards for a full-width Reading strip.
-LensPoint LensPlace(const LensGeometry& g, int windowFormat, int aside);
+// Where the lens window stands, home (aside 0) or aside (1): sideways for the
+// windowed formats, upwards for a full-width Reading strip (readingStrip 1).
+// Placement, the self-image and the decisions above all go by it.
+LensRect LensPlace(const LensGeometry& g, int readingStrip, int aside);
 
 void CheckDodge();
 void MoveLens(int aside);

@@ -15,10 +15,6 @@ namespace {
 
 constexpr UINT DodgePauseMs = 100;
 
-bool IsReadingFormat(int windowFormat) {
-    return windowFormat > 30;
-}
-
 }  // namespace
 
 int ReturnMarginX(const LensGeometry& g) {
@@ -30,26 +26,34 @@ int ReturnMarginY(const LensGeometry& g) {
 }
 
 DodgeMove DecideDodge(const LensGeometry& g, int dodged, int x, int y) {
-    const int homeTop = g.WorkAreaHeight - g.WindowHeight;
-    const int homeLeft = g.WorkAreaWidth - g.WindowWidth;
+    // Home is one place whatever the format.
+    const LensRect home = LensPlace(g, 0, 0);
     if (dodged == 0) {
-        // Inside the home rectangle (not its first row or column), above the
-        // work area's bottom edge.
-        if (y > homeTop && x > homeLeft && y < g.WorkAreaHeight)
+        // Inside the home rectangle, not its first row or column; its bottom
+        // is the work area's.
+        if (y > home.top && x > home.left && x < home.right && y < home.bottom)
             return DodgeAside;
         return DodgeStay;
     }
     if (dodged == 1) {
-        if (y < homeTop - ReturnMarginY(g) || x < homeLeft - ReturnMarginX(g))
+        const int mx = ReturnMarginX(g);
+        const int my = ReturnMarginY(g);
+        if (y < home.top - my || x < home.left - mx || x >= home.right + mx ||
+            y >= home.bottom + my)
             return DodgeHome;
     }
     return DodgeStay;
 }
 
-LensPoint LensPlace(const LensGeometry& g, int windowFormat, int aside) {
-    if (IsReadingFormat(windowFormat))
-        return {g.HomeX, g.HomeY - aside * (g.WindowHeight + ReturnMarginY(g))};
-    return {g.HomeX - aside * (g.WindowWidth + ReturnMarginX(g)), g.HomeY};
+LensRect LensPlace(const LensGeometry& g, int readingStrip, int aside) {
+    const int a = aside == 1 ? 1 : 0;
+    int x = g.HomeX;
+    int y = g.HomeY;
+    if (readingStrip == 1)
+        y -= a * (g.WindowHeight + ReturnMarginY(g));
+    else
+        x -= a * (g.WindowWidth + ReturnMarginX(g));
+    return {x, y, x + g.WindowWidth, y + g.WindowHeight};
 }
 
 void CheckDodge() {
@@ -69,8 +73,8 @@ void CheckDodge() {
 }
 
 void MoveLens(int aside) {
-    const LensPoint at = LensPlace(Geometry, LensSettings.WindowFormat, aside);
-    MoveWindow(LensWindow, at.x, at.y, Geometry.WindowWidth, Geometry.WindowHeight, TRUE);
+    const LensRect at = LensPlace(Geometry, LensSettings.ReadingFlag, aside);
+    MoveWindow(LensWindow, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
 }
 
 void DodgeTimerFired(unsigned timerId) {

@@ -99,3 +99,12 @@ int OffscreenBands(const LensGeometry& g, int px, int py, LensRect bands[MaxOffs
                     CellEdge(bands[b].bottom, rows, g.Zoom, g.ImageHeight)};
     return n;
 }
+
+LensRect CapturedOnScreen(const LensGeometry& g, int px, int py) {
+    const int x0 = px - g.SourceColumns / 2;
+    const int y0 = py - g.SourceRows / 2;
+    const LensRect& v = g.VirtualScreen;
+    return {v.left - x0 > 0 ? v.left - x0 : 0, v.top - y0 > 0 ? v.top - y0 : 0,
+            v.right - x0 < g.SourceColumns ? v.right - x0 : g.SourceColumns,
+            v.bottom - y0 < g.SourceRows ? v.bottom - y0 : g.SourceRows};
+}

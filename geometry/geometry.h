@@ -77,6 +77,10 @@ void ComputeFormat(LensGeometry& g, int magnifyFactor, int windowFormat, int pro
 // Everything else from the captured area computed last.
 void ComputeLayout(LensGeometry& g, int proFlag, const SystemFacts& facts);
 
+// Only the monitors and the virtual screen, for a desk that changed while the
+// lens is shown (the rest of the layout waits for the next show).
+void TakeDesk(LensGeometry& g, const SystemFacts& facts);
+
 // Grey bands: the parts of the captured area that lie on no monitor, as
 // rectangles in ZoomSurface coordinates. Captured cell k spans image pixels
 // k * Zoom .. (k + 1) * Zoom, the last one up to the image's edge (in Pro mode
@@ -84,6 +88,13 @@ void ComputeLayout(LensGeometry& g, int proFlag, const SystemFacts& facts);
 constexpr int MaxOffscreenBands = (2 * MaxMonitors + 1) * (MaxMonitors + 1);
 int OffscreenBands(const LensGeometry& g, int px, int py, LensRect bands[MaxOffscreenBands]);
 
+// The part of the captured area around (px, py) that lies on the virtual
+// screen, in captured cells (column 0 is the area's left edge); empty (right
+// <= left or bottom <= top) where none does. Only this part may be read from
+// the screen.
+LensRect CapturedOnScreen(const LensGeometry& g, int px, int py);
+
 SystemFacts ReadSystemFacts();
 void ApplyFormat();
 void LayoutLens();
+void ReadDesk();  // TakeDesk with the facts of now

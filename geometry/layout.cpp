@@ -83,16 +83,7 @@ void ComputeFormat(LensGeometry& g, int magnifyFactor, int windowFormat, int pro
     g.CellInterior = zoom - GridLineWidth;
 }
 
-void ComputeLayout(LensGeometry& g, int proFlag, const SystemFacts& facts) {
-    const int pro = proFlag == 1 ? 1 : 0;
-    g.ImageLeft = ImageLeft;
-    g.ImageTop = FrameMargin + pro * (TextStripHeight + FrameMargin);
-    g.ImageWidth = g.Zoom * g.SourceColumns + pro;
-    g.ImageHeight = g.Zoom * g.SourceRows + pro;
-    g.WindowWidth = g.ImageWidth + 2 * FrameMargin + 2 * facts.CxBorder + g.ImageLeft;
-    g.WindowHeight = g.ImageHeight + 2 * FrameMargin + 2 * facts.CyBorder + g.ImageTop;
-    g.ScreenWidth = facts.ScreenWidth;
-    g.ScreenHeight = facts.ScreenHeight;
+void TakeDesk(LensGeometry& g, const SystemFacts& facts) {
     g.Monitors = facts.Monitors;
     g.VirtualScreen = facts.VirtualScreen;
     if (g.Monitors.Count <= 0) {
@@ -105,6 +96,19 @@ void ComputeLayout(LensGeometry& g, int proFlag, const SystemFacts& facts) {
         for (int i = 1; i < g.Monitors.Count; ++i)
             g.VirtualScreen = BoundingRect(g.VirtualScreen, g.Monitors.Rects[i]);
     }
+}
+
+void ComputeLayout(LensGeometry& g, int proFlag, const SystemFacts& facts) {
+    const int pro = proFlag == 1 ? 1 : 0;
+    g.ImageLeft = ImageLeft;
+    g.ImageTop = FrameMargin + pro * (TextStripHeight + FrameMargin);
+    g.ImageWidth = g.Zoom * g.SourceColumns + pro;
+    g.ImageHeight = g.Zoom * g.SourceRows + pro;
+    g.WindowWidth = g.ImageWidth + 2 * FrameMargin + 2 * facts.CxBorder + g.ImageLeft;
+    g.WindowHeight = g.ImageHeight + 2 * FrameMargin + 2 * facts.CyBorder + g.ImageTop;
+    g.ScreenWidth = facts.ScreenWidth;
+    g.ScreenHeight = facts.ScreenHeight;
+    TakeDesk(g, facts);
     g.WorkAreaWidth = facts.WorkArea.right - facts.WorkArea.left;
     g.WorkAreaHeight = facts.WorkArea.bottom - facts.WorkArea.top;
     g.HomeX = g.WorkAreaWidth - g.WindowWidth;

@@ -17,6 +17,40 @@ BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT r, LPARAM param) {
     return TRUE;
 }
 
+using MetricsForDpi = int(WINAPI*)(int, UINT);
+using DpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+
+// GetSystemMetrics keeps the DPI the session started with, while the
+// per-monitor manifest makes the lens's frame follow the DPI of the monitor
+// it is on now: a scale changed since sign-in would clip the image. Both calls
+// come with Windows 10 1607 (shcore's with 8.1), so they are looked up here.
+void ReadFrameMetrics(SystemFacts& facts) {
+    const auto metrics = reinterpret_cast<MetricsForDpi>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"),
+                                               "GetSystemMetricsForDpi")));
+    HMODULE shcore = metrics ? LoadLibraryA("shcore.dll") : nullptr;
+    const auto dpiOf = shcore ? reinterpret_cast<DpiForMonitor>(reinterpret_cast<void*>(
+                                    GetProcAddress(shcore, "GetDpiForMonitor")))
+                              : nullptr;
+    UINT dpiX = 0;
+    UINT dpiY = 0;
+    constexpr int EffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+    if (!dpiOf ||
+        dpiOf(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), EffectiveDpi, &dpiX,
+              &dpiY) != S_OK ||
+        dpiX == 0) {
+        facts.CxBorder = GetSystemMetrics(SM_CXBORDER);
+        facts.CyBorder = GetSystemMetrics(SM_CYBORDER);
+        facts.CxDlgFrame = GetSystemMetrics(SM_CXDLGFRAME);
+    } else {
+        facts.CxBorder = metrics(SM_CXBORDER, dpiX);
+        facts.CyBorder = metrics(SM_CYBORDER, dpiX);
+        facts.CxDlgFrame = metrics(SM_CXDLGFRAME, dpiX);
+    }
+    if (shcore)
+        FreeLibrary(shcore);
+}
+
 }  // namespace
 
 SystemFacts ReadSystemFacts() {
@@ -24,9 +58,7 @@ SystemFacts ReadSystemFacts() {
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     facts.WorkArea = {work.left, work.top, work.right, work.bottom};
-    facts.CxBorder = GetSystemMetrics(SM_CXBORDER);
-    facts.CyBorder = GetSystemMetrics(SM_CYBORDER);
-    facts.CxDlgFrame = GetSystemMetrics(SM_CXDLGFRAME);
+    ReadFrameMetrics(facts);
     DEVMODEA mode{};
     mode.dmSize = sizeof(mode);
     if (EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) {
@@ -51,4 +83,8 @@ void ApplyFormat() {
 
 void LayoutLens() {
     ComputeLayout(Geometry, LensSettings.ProFlag, ReadSystemFacts());
+}
+
+void ReadDesk() {
+    TakeDesk(Geometry, ReadSystemFacts());
 }

@@ -13,8 +13,6 @@ COLORREF PointerColour;
 
 namespace {
 
-constexpr double SelfImageReach = 0.55;
-
 // ZoomSurface draws into one of two pictures while the other keeps what the
 // window shows; they change places at every copy into the window. A refresh
 // whose picture is the same leaves the window alone: under Wine every window
@@ -43,26 +41,42 @@ void FillBand(const LensRect& r) {
     FillRect(ZoomSurface, &band, OffscreenBrush);
 }
 
+// The screen is read 1:1 into SourceSurface, and only where the area lies on
+// the virtual screen: under Wine an X read that leaves the root window fails,
+// and Wine's fallback then copies from the root, which a compositor drawing
+// into its own overlay window (xfwm4) leaves black. The rest of the area is
+// grey, as its bands will be. The stretch from memory gives what the stretch
+// from the screen gave.
+void CaptureArea(const LensGeometry& g, int px, int py) {
+    const int x0 = px - g.SourceColumns / 2;
+    const int y0 = py - g.SourceRows / 2;
+    const LensRect on = CapturedOnScreen(g, px, py);
+    const bool whole = on.left == 0 && on.top == 0 && on.right == g.SourceColumns &&
+                       on.bottom == g.SourceRows;
+    if (!whole) {
+        HGDIOBJ oldBrush = SelectObject(SourceSurface, OffscreenBrush);
+        PatBlt(SourceSurface, 0, 0, g.SourceColumns, g.SourceRows, PATCOPY);
+        SelectObject(SourceSurface, oldBrush);
+    }
+    if (on.right > on.left && on.bottom > on.top)
+        BitBlt(SourceSurface, on.left, on.top, on.right - on.left, on.bottom - on.top, ScreenDC,
+               x0 + on.left, y0 + on.top, SRCCOPY);
+    StretchBlt(ZoomSurface, 0, 0, g.ImageWidth, g.ImageHeight, SourceSurface, 0, 0,
+               g.SourceColumns, g.SourceRows, SRCCOPY);
+}
+
 }  // namespace
 
 bool SelfImageOffset(const LensGeometry& g, int readingFlag, int movedAside, int px, int py,
                      int* x, int* y) {
-    const int hc = g.SourceColumns / 2;
-    const int hr = g.SourceRows / 2;
-    const int a = movedAside == 1 ? 1 : 0;
-    int wx = g.HomeX;
-    int wy = g.HomeY;
-    if (readingFlag == 1) {
-        const int tr = static_cast<int>(SelfImageReach * g.SourceRows);
-        wy = g.HomeY - 1 - a * (g.WindowHeight + tr);
-    } else {
-        const int tc = static_cast<int>(SelfImageReach * g.SourceColumns);
-        wx = g.HomeX - 1 - a * (g.WindowWidth + tc);
-    }
-    if (!(py - hr < wy + g.WindowHeight && px + hc >= wx && py + hr >= wy))
+    const int x0 = px - g.SourceColumns / 2;
+    const int y0 = py - g.SourceRows / 2;
+    const LensRect w = LensPlace(g, readingFlag, movedAside);
+    if (!(w.left < x0 + g.SourceColumns && w.right > x0 && w.top < y0 + g.SourceRows &&
+          w.bottom > y0))
         return false;
-    *x = g.Zoom * (1 + hc - px + wx);
-    *y = g.Zoom * (hr - py + wy);
+    *x = g.Zoom * (w.left - x0);
+    *y = g.Zoom * (w.top - y0);
     return true;
 }
 
@@ -95,8 +109,7 @@ void ZoomAroundCursor() {
     const LensGeometry& g = Geometry;
     const int px = PointerPos.x;
     const int py = PointerPos.y;
-    StretchBlt(ZoomSurface, 0, 0, g.ImageWidth, g.ImageHeight, ScreenDC, px - g.SourceColumns / 2,
-               py - g.SourceRows / 2, g.SourceColumns, g.SourceRows, SRCCOPY);
+    CaptureArea(g, px, py);
     // The pixel under the pointer, read from the capture before anything is
     // painted over it: one screen read per refresh, not two.
     if (LensSettings.ProFlag == 1)

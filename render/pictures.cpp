@@ -81,8 +81,9 @@ void BuildIdlePicture() {
 
 void PrepareShow() {
     const LensGeometry& g = Geometry;
-    SetWindowPos(LensWindow, HWND_TOPMOST, g.HomeX - MovedAside * g.WindowWidth, g.HomeY,
-                 g.WindowWidth, g.WindowHeight, SWP_HIDEWINDOW);
+    const LensRect at = LensPlace(g, LensSettings.ReadingFlag, MovedAside);
+    SetWindowPos(LensWindow, HWND_TOPMOST, at.left, at.top, g.WindowWidth, g.WindowHeight,
+                 SWP_HIDEWINDOW);
     // The input layer spans every monitor, so the pointer keeps driving the
     // lens wherever it goes; the monitors may have moved since the last show.
     PlaceScreenOrigin();
@@ -94,6 +95,7 @@ void PrepareShow() {
     // part that shows straight into ZoomSurface instead, and SelfImageSurface
     // keeps its small placeholder.
     ReplaceSurfaceBitmap(ZoomSurface, g.ImageWidth, g.ImageHeight);
+    ReplaceSurfaceBitmap(SourceSurface, g.SourceColumns, g.SourceRows);
     if (LensSettings.ProFlag == 1)
         PrepareStripFonts();
     BuildIdlePicture();

@@ -11,6 +11,9 @@
 // Drawing objects, made once at start-up and released once at shutdown.
 extern HDC ScreenDC;
 extern HDC ZoomSurface;
+// The captured area 1:1, SourceColumns x SourceRows: the screen is read into it
+// only where the area lies on the virtual screen, then stretched.
+extern HDC SourceSurface;
 extern HDC IdleSurface;
 extern HDC LogoSurface;
 extern HDC SelfImageSurface;
@@ -51,6 +54,8 @@ int StripTextRoom();       // width the strip's text may take, margins left
 void ReplaceSurfaceBitmap(HDC surface, int width, int height);
 // Puts ScreenDC's origin at the primary's top-left, where the pointer's is.
 void PlaceScreenOrigin();
+// A new display DC, for a desk whose monitors changed while Vellix runs.
+void RemakeScreenDC();
 // The pixels of a surface's DIB section, nullptr if it holds another bitmap.
 // GdiFlush before reading what GDI drew.
 uint32_t* SurfacePixels(HDC surface);

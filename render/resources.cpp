@@ -6,6 +6,7 @@
 
 HDC ScreenDC;
 HDC ZoomSurface;
+HDC SourceSurface;
 HDC IdleSurface;
 HDC LogoSurface;
 HDC SelfImageSurface;
@@ -131,6 +132,17 @@ void PlaceScreenOrigin() {
         SetWindowOrgEx(ScreenDC, vx - extent.left, vy - extent.top, nullptr);
 }
 
+// A DC made before a monitor was plugged in or the mode changed can keep
+// the old desk's extent; moving its origin is not enough.
+void RemakeScreenDC() {
+    HDC fresh = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    if (!fresh)
+        return;
+    DeleteDC(ScreenDC);
+    ScreenDC = fresh;
+    PlaceScreenOrigin();
+}
+
 HBITMAP NewPictureBitmap(int width, int height) {
     // A zero size (the idle picture built at start-up, before any layout)
     // would give no bitmap at all; keep one of ours.
@@ -172,6 +184,7 @@ void CreateDrawingResources() {
     KeyBrush = CreateSolidBrush(0x00FF00FF);
 
     ZoomSurface = NewSurface();
+    SourceSurface = NewSurface();
 
     SelfImageSurface = NewSurface();
 
@@ -250,6 +263,7 @@ void ReleaseDrawingResources() {
     // Take note of every bitmap first: once its DC is gone only the handle is left.
     HBITMAP overlay = HeldBitmap(OverlaySurface);
     HBITMAP zoom = HeldBitmap(ZoomSurface);
+    HBITMAP source = HeldBitmap(SourceSurface);
     HBITMAP self = HeldBitmap(SelfImageSurface);
     HBITMAP idle = HeldBitmap(IdleSurface);
 
@@ -265,6 +279,7 @@ void ReleaseDrawingResources() {
     DeleteDC(LogoSurface);
     DeleteDC(OverlaySurface);
     DeleteDC(ZoomSurface);
+    DeleteDC(SourceSurface);
     DeleteDC(SelfImageSurface);
 
     // A swatch handed to the clipboard belongs to the clipboard.
@@ -272,6 +287,7 @@ void ReleaseDrawingResources() {
         DeleteObject(SwatchBitmap);
     DeleteObject(overlay);
     DeleteObject(zoom);
+    DeleteObject(source);
     DeleteObject(self);
     DeleteObject(LogoBitmap);
     DeleteObject(idle);

@@ -25,8 +25,11 @@ vellix_kernel_runs_32bit() {
 vellix_install() {
     # Wine loads the X client libraries for the display at run time, so no
     # package depends on them: name them all.
+    # The test desktop is a Linux user's: Xfce's window manager with its
+    # compositor, on a session bus of its own; Xephyr gives it two monitors.
     local wanted=(cmake make python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb
-                  xcompmgr fonts-wine googletest clang-14 libclang-rt-14-dev
+                  xfwm4 dbus dbus-x11 x11-utils xserver-xephyr fonts-wine googletest clang-14
+                  libclang-rt-14-dev
                   libx11-6 libxext6 libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1
                   libx11-dev libxdamage-dev
                   libxcomposite1 libxfixes3 "$@")
@@ -101,9 +104,34 @@ vellix_free_display() {
     return 1
 }
 
-# A private Xvfb with a compositor: without one Wine shows layered windows as
-# black. A server that dies at start (another one took the number meanwhile,
-# a missing library) is noticed at once and the next number tried.
+# The desktop on $DISPLAY: a private session bus for xfwm4's settings, then
+# xfwm4 with its compositor (Wine needs one for layered windows, and its screen
+# reads must hold on a compositor that draws into its own overlay window).
+# Waits until the window manager has taken the screen. xfwm4 joins
+# VELLIX_STARTED_PIDS after the X server (scripts/bench counts it as the
+# compositor); the bus's process group, with the settings daemon it starts,
+# is stopped by vellix_stop_all.
+VELLIX_STARTED_BUSES=()
+vellix_start_desktop() {
+    local bus pid
+    bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1) || return 1
+    VELLIX_STARTED_BUSES+=("$(sed -n 2p <<<"$bus")")
+    export DBUS_SESSION_BUS_ADDRESS
+    DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
+    NO_AT_BRIDGE=1 xfwm4 --compositor=on --replace >/dev/null 2>&1 &
+    pid=$!
+    VELLIX_STARTED_PIDS+=("$pid")
+    for _ in $(seq 1 100); do
+        kill -0 "$pid" 2>/dev/null || return 1
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# A private Xvfb with the test desktop on it. A server that dies at start
+# (another one took the number meanwhile, a missing library) is noticed at
+# once and the next number tried.
 vellix_start_display() {
     local n=90 pid log
     log=$(mktemp)
@@ -127,14 +155,10 @@ vellix_start_display() {
     rm -f "$log"
     [ -n "$pid" ] || return 1
     export DISPLAY=":$n"
-    xcompmgr >/dev/null 2>&1 &
-    pid=$!
-    sleep 0.3
-    if ! kill -0 "$pid" 2>/dev/null; then
-        vellix_log "xcompmgr did not start on $DISPLAY"; return 1
+    if ! vellix_start_desktop; then
+        vellix_log "xfwm4 did not start on $DISPLAY"; return 1
     fi
-    VELLIX_STARTED_PIDS+=("$pid")
-    vellix_log "display $DISPLAY"
+    vellix_log "display $DISPLAY with xfwm4 and its compositor"
 }
 
 # Only ever the private prefix in the build folder: a WINEPREFIX inherited
@@ -168,9 +192,9 @@ vellix_start_wine() {
     # A persistent server keeps every program start cheap.
     "$WINESERVER" -p
     "$WINELOADER" wineboot >/dev/null 2>&1 || true
-    # Without a window manager Wine waits up to 2 s for each managed window it
-    # hides; unmanaged windows hide at once, as they do on Windows.
-    "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    # Wine's windows are managed, as on a user's desktop (a prefix from the
+    # days of the bare display had them unmanaged).
+    "$WINELOADER" reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
 }
 
 # Sets VELLIX_PE32=ON when a tiny PE32 console program prints under 32-bit
@@ -209,6 +233,10 @@ vellix_stop_all() {
     for pid in "${VELLIX_STARTED_GROUPS[@]}"; do
         wait "$pid" 2>/dev/null || true
     done
+    for pid in "${VELLIX_STARTED_BUSES[@]}"; do
+        kill -- "-$pid" 2>/dev/null || true
+    done
+    VELLIX_STARTED_BUSES=()
     for pid in "${VELLIX_STARTED_PIDS[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
@@ -217,4 +245,22 @@ vellix_stop_all() {
     done
     VELLIX_STARTED_PIDS=()
     VELLIX_STARTED_GROUPS=()
+}
+
+# Names each test that was skipped, whole or in part, with its reason, from
+# CTest's log of the last run: a script's "SKIPPED: why" (its exit code 77
+# makes CTest skip the test), and each GoogleTest case skipped inside a test
+# program that ran, with the message GoogleTest printed after "Skipped".
+vellix_report_skips() {
+    [ -f "$1" ] || return 0
+    awk '
+        /^[0-9]+\/[0-9]+ Test: / { test = $3; why = ""; next }
+        /^Command: / { next }
+        /SKIPPED: / { s = $0; sub(/.*SKIPPED: /, "", s); printf "skipped: %s: %s\n", test, s; next }
+        /: Skipped$/ { getline; why = $0; next }
+        /^\[  SKIPPED \] [A-Za-z_0-9]+\.[^ ]+ \(/ {
+            printf "skipped: %s %s: %s\n", test, $4, (why == "" ? "no reason given" : why)
+            why = ""
+        }
+    ' "$1" | sort -u | while read -r line; do vellix_log "$line"; done
 }

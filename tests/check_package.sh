@@ -21,7 +21,7 @@ if [ "$found" != "$want" ]; then
 fi
 echo "package holds: $found"
 if [ "$run32" != ON ]; then
-    echo "32-bit programs do not run here: the unpacked Vellix.exe was not started"
+    echo "SKIPPED: 32-bit programs do not run here: the unpacked Vellix.exe was not started"
     exit 77
 fi
 # Started in Reading mode, the program shows rdc.cur as its pointer: judged

@@ -8,7 +8,7 @@ source "$(dirname "$0")/own_display.sh"
 trap own_stop_all EXIT
 
 own_start_x Xvfb -screen 0 1280x1024x24 -nolisten tcp || { own_log "no Xvfb"; exit 1; }
-own_start_compositor
+own_start_desktop || { own_log "xfwm4 did not start: $(tail -n 3 "$OWN_TMP/xfwm4.log")"; exit 1; }
 own_use_prefix "$build/wineprefix-dpi"
 status=0
 for dpi in 144 192; do

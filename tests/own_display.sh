@@ -3,6 +3,7 @@
 # shellcheck shell=bash
 
 OWN_PIDS=()
+OWN_BUSES=()  # session buses, each stopped with its process group
 OWN_TMP=$(mktemp -d)
 
 own_log() { printf '[%s] %s\n' "$(basename "$0")" "$*"; }
@@ -24,11 +25,29 @@ own_start_x() {
     export DISPLAY=":$(tr -d '\n' <"$fd_file")"
 }
 
-# A compositor on the current display: Wine shows layered windows correctly
-# only with one.
-own_start_compositor() {
-    xcompmgr >/dev/null 2>&1 &
-    OWN_PIDS+=($!)
+# The desktop a Linux user has on the current display: xfwm4 with its
+# compositor (Wine shows layered windows correctly only with one), its
+# settings on a private session bus. Waits until it has taken the screen.
+# A window manager that ends at once (seen once while another started) is
+# started again.
+own_start_desktop() {
+    local bus pid
+    bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1) || return 1
+    OWN_BUSES+=("$(sed -n 2p <<<"$bus")")
+    export DBUS_SESSION_BUS_ADDRESS
+    DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
+    for _ in 1 2 3; do
+        NO_AT_BRIDGE=1 xfwm4 --compositor=on --replace >"$OWN_TMP/xfwm4.log" 2>&1 &
+        pid=$!
+        OWN_PIDS+=("$pid")
+        for _ in $(seq 1 100); do
+            kill -0 "$pid" 2>/dev/null || break
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+            sleep 0.1
+        done
+        sleep 0.5
+    done
+    return 1
 }
 
 # A Wine prefix of this test's own under the build folder, made once and kept.
@@ -39,7 +58,8 @@ own_use_prefix() {
         own_log "creating Wine prefix $WINEPREFIX"
         "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
     fi
-    "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # Managed windows, as on a user's desktop.
+    "$WINELOADER" reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1
 }
 
 own_restart_wineserver() {
@@ -62,5 +82,7 @@ own_stop_since() {
 
 own_stop_all() {
     own_stop_since 0
+    local bus
+    for bus in "${OWN_BUSES[@]}"; do kill -- "-$bus" 2>/dev/null; done
     rm -rf "$OWN_TMP"
 }

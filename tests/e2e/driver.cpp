@@ -283,7 +283,17 @@ void MovePointer(const VellixRun& run, int x, int y) {
 std::vector<COLORREF> ReadScreen(const RECT& r) {
     PixelSurface copy(r.right - r.left, r.bottom - r.top);
     HDC screen = GetDC(nullptr);
-    BitBlt(copy.dc, 0, 0, copy.width, copy.height, screen, r.left, r.top, SRCCOPY);
+    // Only the part on the virtual screen: a read beyond it comes back black
+    // whole on a compositor that draws into its own overlay window. The rest
+    // stays black.
+    const int vx = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const RECT desk{vx, vy, vx + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                    vy + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    RECT on{};
+    if (IntersectRect(&on, &r, &desk))
+        BitBlt(copy.dc, on.left - r.left, on.top - r.top, on.right - on.left, on.bottom - on.top,
+               screen, on.left, on.top, SRCCOPY);
     ReleaseDC(nullptr, screen);
     GdiFlush();
     std::vector<COLORREF> out;
@@ -510,6 +520,48 @@ bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py, 
                    const ScreenTruth& truth) {
     return WaitWithPointerAt(run, px, py,
                              [&] { return ShowsMagnified(run, g, px, py, worst, truth); });
+}
+
+namespace {
+
+BOOL CALLBACK AddMonitorRect(HMONITOR, HDC, LPRECT r, LPARAM list) {
+    reinterpret_cast<std::vector<RECT>*>(list)->push_back(*r);
+    return TRUE;
+}
+
+}  // namespace
+
+bool ShowsBackdrop(const VellixRun& run, const LensGeometry& g, int px, int py,
+                   const std::function<COLORREF(int, int)>& truth, const BackdropSkips& skip,
+                   int* worst, POINT* where) {
+    std::vector<RECT> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitorRect, reinterpret_cast<LPARAM>(&monitors));
+    const RECT area = CapturedArea(g, px, py);
+    const std::vector<COLORREF> shown = ReadScreen(LensImageRect(run, g));
+    int most = -1;
+    for (int y = 0; y < g.ImageHeight; ++y) {
+        if (y == skip.row)
+            continue;
+        for (int x = 0; x < g.ImageWidth; ++x) {
+            if (skip.gridLines && (x % g.Zoom == 0 || y % g.Zoom == 0))
+                continue;
+            // The extra Pro pixel belongs to the last cell.
+            const int cx = x / g.Zoom < g.SourceColumns ? x / g.Zoom : g.SourceColumns - 1;
+            const int cy = y / g.Zoom < g.SourceRows ? y / g.Zoom : g.SourceRows - 1;
+            const POINT at{area.left + cx, area.top + cy};
+            bool onMonitor = false;
+            for (const RECT& m : monitors)
+                onMonitor |= PtInRect(&m, at) != 0;
+            const COLORREF want = onMonitor ? truth(at.x, at.y) : 0x00808080;
+            const int d = ChannelDistance(shown[static_cast<size_t>(y) * g.ImageWidth + x], want);
+            if (d > most) {
+                most = d;
+                *where = {x, y};
+            }
+        }
+    }
+    *worst = most;
+    return most <= skip.tolerance;
 }
 
 bool NoInstanceRunning() {

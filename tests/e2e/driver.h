@@ -115,6 +115,20 @@ bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py,
 // Wine hands across bitnesses), row by row from the top; empty without one.
 std::vector<COLORREF> CopiedPicture(int* width = nullptr, int* height = nullptr);
 
+// What a backdrop check leaves out or forgives.
+struct BackdropSkips {
+    bool gridLines = false;  // Pro: the grid's own lines
+    int row = -1;            // Reading: the guide line's image row
+    int tolerance = 0;       // channel levels, with its cause at the caller
+};
+// Whether the lens image shows the backdrop the test put on the screen,
+// truth(x, y) at each captured screen pixel, magnified cell for cell, and grey
+// where that pixel lies on no monitor. *worst gets the largest channel
+// difference and *where the image pixel it was seen at.
+bool ShowsBackdrop(const VellixRun& run, const LensGeometry& g, int px, int py,
+                   const std::function<COLORREF(int, int)>& truth, const BackdropSkips& skip,
+                   int* worst, POINT* where);
+
 // --- the tray menu and the programs it starts -------------------------------
 
 // A menu command as the tray menu sends it; returns once it has been handled.

@@ -17,12 +17,12 @@ TEST(Avoidance, DefaultLensLeavesOnlyFromInsideItsHomeAndReturnsPastTheLines) {
     EXPECT_EQ(ReturnMarginY(g), 66);
 
     EXPECT_EQ(DecideDodge(g, 0, 1477, 787), DodgeAside);
-    const LensPoint aside = LensPlace(g, 24, 1);
-    EXPECT_EQ(aside.x, 914);
-    EXPECT_EQ(aside.y, 786);
-    const LensPoint home = LensPlace(g, 24, 0);
-    EXPECT_EQ(home.x, 1476);
-    EXPECT_EQ(home.y, 786);
+    const LensRect aside = LensPlace(g, 0, 1);
+    EXPECT_EQ(aside.left, 914);
+    EXPECT_EQ(aside.top, 786);
+    const LensRect home = LensPlace(g, 0, 0);
+    EXPECT_EQ(home.left, 1476);
+    EXPECT_EQ(home.top, 786);
     // Leftmost column, top row, and the row just below the work area.
     EXPECT_EQ(DecideDodge(g, 0, 1476, 900), DodgeStay);
     EXPECT_EQ(DecideDodge(g, 0, 1600, 786), DodgeStay);
@@ -45,13 +45,56 @@ TEST(Avoidance, ReadingStripMovesUpAndOnlyTheVerticalLineBringsItBack) {
     ASSERT_EQ(g.HomeY, 850);
 
     EXPECT_EQ(DecideDodge(g, 0, 500, 900), DodgeAside);
-    const LensPoint aside = LensPlace(g, 32, 1);
-    EXPECT_EQ(aside.x, 2);
-    EXPECT_EQ(aside.y, 683);
+    const LensRect aside = LensPlace(g, 1, 1);
+    EXPECT_EQ(aside.left, 2);
+    EXPECT_EQ(aside.top, 683);
     EXPECT_EQ(DecideDodge(g, 1, 500, 817), DodgeStay);
     EXPECT_EQ(DecideDodge(g, 1, 500, 816), DodgeHome);
     // The horizontal return line lies at x = -345, off a single screen.
     EXPECT_EQ(DecideDodge(g, 1, 0, 900), DodgeStay);
+}
+
+TEST(Avoidance, LensPlaceIsTheWholeWindowHomeOrAside) {
+    const LensGeometry g = LaidOut(2, 24, 0, Desk(0, 0, 1920, 1040, 1920, 1080));
+    const LensRect home = LensPlace(g, 0, 0);
+    EXPECT_EQ(home.right, 1920);
+    EXPECT_EQ(home.bottom, 1040);
+    // Aside: 444 + 118 to the left; the Reading strip goes 254 + 66 up instead.
+    const LensRect aside = LensPlace(g, 0, 1);
+    EXPECT_EQ(aside.right, 1358);
+    EXPECT_EQ(aside.bottom, 1040);
+    const LensRect up = LensPlace(g, 1, 1);
+    EXPECT_EQ(up.left, 1476);
+    EXPECT_EQ(up.top, 466);
+    EXPECT_EQ(up.bottom, 720);
+}
+
+// A second 1024 x 768 monitor right of a 1920 x 1080 primary: its pixels lie
+// at x 1920..2943, beyond the home rectangle's right edge.
+TEST(Avoidance, APointerOnAMonitorRightOfOrBelowThePrimaryLeavesTheLensHome) {
+    const LensGeometry g = LaidOut(2, 24, 0, Desk(0, 0, 1920, 1040, 1920, 1080));
+    EXPECT_EQ(DecideDodge(g, 0, 2000, 900), DodgeStay);
+    EXPECT_EQ(DecideDodge(g, 0, 1920, 1039), DodgeStay);
+    EXPECT_EQ(DecideDodge(g, 0, 1919, 1039), DodgeAside);
+    // A monitor below the primary: rows from 1080 on.
+    EXPECT_EQ(DecideDodge(g, 0, 1600, 1100), DodgeStay);
+
+    // Aside, it comes back once the pointer is 118 columns right of the home
+    // rectangle (right edge 1920) or 66 rows below it (bottom 1040).
+    EXPECT_EQ(DecideDodge(g, 1, 2037, 900), DodgeStay);
+    EXPECT_EQ(DecideDodge(g, 1, 2038, 900), DodgeHome);
+    EXPECT_EQ(DecideDodge(g, 1, 1600, 1105), DodgeStay);
+    EXPECT_EQ(DecideDodge(g, 1, 1600, 1106), DodgeHome);
+}
+
+TEST(Avoidance, ReadingStripIgnoresAPointerBesideTheScreen) {
+    const LensGeometry g = LaidOut(2, 32, 0, Desk(0, 0, 1280, 984, 1280, 1024));
+    // Home rectangle x 2..1279; a monitor to the right starts at 1280.
+    EXPECT_EQ(DecideDodge(g, 0, 1279, 900), DodgeAside);
+    EXPECT_EQ(DecideDodge(g, 0, 1280, 900), DodgeStay);
+    // Aside, 347 columns past the right edge brings it home.
+    EXPECT_EQ(DecideDodge(g, 1, 1626, 900), DodgeStay);
+    EXPECT_EQ(DecideDodge(g, 1, 1627, 900), DodgeHome);
 }
 
 }  // namespace

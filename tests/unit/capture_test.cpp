@@ -170,15 +170,19 @@ TEST(SelfImage, LandsWhereTheLensStandsAtHome) {
     // lands in the last magnified column.
     EXPECT_TRUE(SelfImageOffset(g, 0, 0, 1476 - 107, 800, &x, &y));
     EXPECT_EQ(x, 430 - 2);
-    // The test itself reaches one column further, where nothing is visible.
-    EXPECT_TRUE(SelfImageOffset(g, 0, 0, 1476 - 108, 800, &x, &y));
-    EXPECT_EQ(x, 430);
-    EXPECT_FALSE(SelfImageOffset(g, 0, 0, 1476 - 109, 800, &x, &y));
-    // Above the window: the area's bottom row must reach the window's top row.
-    EXPECT_TRUE(SelfImageOffset(g, 0, 0, 1400, 786 - 60, &x, &y));
-    EXPECT_FALSE(SelfImageOffset(g, 0, 0, 1400, 786 - 61, &x, &y));
+    // One column further left the area no longer reaches the window.
+    EXPECT_FALSE(SelfImageOffset(g, 0, 0, 1476 - 108, 800, &x, &y));
+    // Above the window: the area's bottom row (py + 59) must reach the
+    // window's top row.
+    EXPECT_TRUE(SelfImageOffset(g, 0, 0, 1400, 786 - 59, &x, &y));
+    EXPECT_FALSE(SelfImageOffset(g, 0, 0, 1400, 786 - 60, &x, &y));
     // Below the window's bottom.
     EXPECT_FALSE(SelfImageOffset(g, 0, 0, 1400, 786 + 254 + 60, &x, &y));
+    // Right of the window (a monitor beside the primary): the area's first
+    // column (px - 107) past the window's last, 1919.
+    EXPECT_TRUE(SelfImageOffset(g, 0, 0, 1920 + 106, 800, &x, &y));
+    EXPECT_EQ(x, 2 * (1476 - 1919));
+    EXPECT_FALSE(SelfImageOffset(g, 0, 0, 1920 + 107, 800, &x, &y));
 }
 
 TEST(SelfImage, FollowsTheLensWhenMovedAside) {
@@ -192,7 +196,7 @@ TEST(SelfImage, FollowsTheLensWhenMovedAside) {
     EXPECT_FALSE(SelfImageOffset(g, 0, 1, aside - 108, 800, &x, &y));
 }
 
-TEST(SelfImage, ReadingStripMovesUpAndLandsOffByOne) {
+TEST(SelfImage, ReadingStripMovesUpAndLandsWhereItStands) {
     LensGeometry g{};
     g.Zoom = 2;
     g.SourceColumns = 632;
@@ -202,14 +206,44 @@ TEST(SelfImage, ReadingStripMovesUpAndLandsOffByOne) {
     g.HomeX = 2;
     g.HomeY = 880;
     int x = 0, y = 0;
+    // The area's top-left is (640 - 316, 870 - 22) = (324, 848).
     ASSERT_TRUE(SelfImageOffset(g, 1, 0, 640, 870, &x, &y));
-    EXPECT_EQ(x, 2 * (1 + 316 - 640 + 2));
-    // One screen pixel right of and one above the window's place.
-    EXPECT_EQ(y, 2 * (22 - 870 + 880 - 1));
+    EXPECT_EQ(x, 2 * (2 - 324));
+    EXPECT_EQ(y, 2 * (880 - 848));
     const int tr = 24;  // trunc(0.55 * 45)
-    const int raised = 880 - 1 - (104 + tr);
+    const int raised = 880 - (104 + tr);
     ASSERT_TRUE(SelfImageOffset(g, 1, 1, 640, raised + 10, &x, &y));
-    EXPECT_EQ(y, 2 * (22 - (raised + 10) + raised));
+    EXPECT_EQ(y, 2 * 22 - 2 * 10);
+}
+
+// Only the part of the captured area on the virtual screen is read; worked in
+// cells from the area's top-left.
+TEST(CapturedOnScreen, ClipsTheAreaToTheVirtualScreen) {
+    LensGeometry g = Captured(215, 120, 2, OneMonitor);  // hc 107, hr 60
+    g.VirtualScreen = {0, 0, 1280, 1024};
+    LensRect on = CapturedOnScreen(g, 640, 512);
+    EXPECT_EQ(on.left, 0);
+    EXPECT_EQ(on.top, 0);
+    EXPECT_EQ(on.right, 215);
+    EXPECT_EQ(on.bottom, 120);
+    // One column past the left edge: the area starts at x -1.
+    on = CapturedOnScreen(g, 106, 512);
+    EXPECT_EQ(on.left, 1);
+    EXPECT_EQ(on.right, 215);
+    // Bottom-right corner: the area spans 1172..1386 by 963..1082.
+    on = CapturedOnScreen(g, 1279, 1023);
+    EXPECT_EQ(on.right, 1280 - 1172);
+    EXPECT_EQ(on.bottom, 1024 - 963);
+    EXPECT_EQ(on.left, 0);
+    EXPECT_EQ(on.top, 0);
+    // A second monitor left of the primary: the virtual screen starts at -1024.
+    g.VirtualScreen = {-1024, 0, 1280, 1024};
+    on = CapturedOnScreen(g, 0, 30);
+    EXPECT_EQ(on.left, 0);
+    EXPECT_EQ(on.top, 30);
+    // An area wholly off the desk (a pointer can't be there, the arithmetic can).
+    on = CapturedOnScreen(g, 3000, 512);
+    EXPECT_LE(on.right, on.left);
 }
 
 }  // namespace
