@@ -65,12 +65,12 @@ protected:
     }
     void TearDown() override {
         ClosePattern(pattern);
+        ClosePattern(left);
         KillVellix(run);
     }
 
-
     VellixRun run;
-    PatternWindow pattern;
+    PatternWindow pattern, left;
     LensGeometry g{};
 };
 
@@ -96,7 +96,10 @@ TEST_F(Pictures, TheInactiveLensShowsTheLogoInItsBevel) {
 // on, the screen's pattern left of and above it, and no live lens.
 TEST_F(Pictures, PointerNearTheLensMagnifiesItsScaledPictureWhereTheLensIs) {
     const int px = 816, py = 790;
-    ASSERT_TRUE(ShowPattern(pattern, RECT{756, 700, 1280, 1024}, PatternColour));
+    // Above and left of the lens, never over it: on a desktop with a window
+    // manager a test window may be stacked over the lens.
+    ASSERT_TRUE(ShowPattern(pattern, RECT{756, 700, 1280, 770}, PatternColour));
+    ASSERT_TRUE(ShowPattern(left, RECT{756, 770, 836, 1024}, PatternColour));
     ASSERT_TRUE(ShowLens(run));
     ASSERT_EQ(WindowRectOf(run.lens).left, 836);
     ASSERT_EQ(WindowRectOf(run.lens).top, 770);
@@ -124,7 +127,6 @@ TEST_F(Pictures, PointerNearTheLensMagnifiesItsScaledPictureWhereTheLensIs) {
         return true;
     });
     EXPECT_TRUE(shown) << why;
-    ClosePattern(pattern);
 }
 
 }  // namespace

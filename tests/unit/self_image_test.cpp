@@ -15,16 +15,16 @@ namespace {
 // Common 2/11: C 65, R 45, window 144 x 104 at home (256, 196), aside at
 //   x 256 - 144 - 35 = 77; picture x = 2 (32 - px + window x), y = 2 (22 - py + 196).
 // Pro 7/21: C 22, R 12, window 169 x 125 at (231, 175), aside at x 50.
-// Reading 2/31: C 192, R 45, window 398 x 104 at (2, 196), aside at y 67; the
-//   picture lands one screen pixel right of and above the window.
+// Reading 2/31: C 192, R 45, window 398 x 104 at (2, 196), aside at
+//   y 196 - 104 - 24 = 68; picture x = 2 (96 - px + 2), y = 2 (22 - py + window y).
 struct Case {
     int mode, factor, format, aside, px, py, x, y;
 };
 const Case Cases[] = {
     {ModeCommon, 2, 11, 0, 250, 200, 76, 36},    {ModeCommon, 2, 11, 0, 300, 250, -24, -64},
     {ModeCommon, 2, 11, 1, 100, 210, 18, 16},    {ModePro, 7, 21, 0, 235, 178, 49, 21},
-    {ModePro, 7, 21, 1, 45, 170, 112, 77},       {ModeReading, 2, 31, 0, 200, 200, -202, 34},
-    {ModeReading, 2, 31, 1, 100, 80, -2, 18},
+    {ModePro, 7, 21, 1, 45, 170, 112, 77},       {ModeReading, 2, 31, 0, 200, 200, -204, 36},
+    {ModeReading, 2, 31, 1, 100, 80, -4, 20},
 };
 
 class SelfImage : public ::testing::Test {
