@@ -118,7 +118,8 @@ vellix_start_desktop() {
     VELLIX_STARTED_BUSES+=("$(sed -n 2p <<<"$bus")")
     export DBUS_SESSION_BUS_ADDRESS
     DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
-    NO_AT_BRIDGE=1 xfwm4 --compositor=on --replace >/dev/null 2>&1 &
+    VELLIX_DESKTOP_LOG=$(mktemp)
+    NO_AT_BRIDGE=1 xfwm4 --compositor=on --replace >"$VELLIX_DESKTOP_LOG" 2>&1 &
     pid=$!
     VELLIX_STARTED_PIDS+=("$pid")
     for _ in $(seq 1 100); do
@@ -155,10 +156,21 @@ vellix_start_display() {
     rm -f "$log"
     [ -n "$pid" ] || return 1
     export DISPLAY=":$n"
-    if ! vellix_start_desktop; then
-        vellix_log "xfwm4 did not start on $DISPLAY"; return 1
-    fi
-    vellix_log "display $DISPLAY with xfwm4 and its compositor"
+    # The window manager has been seen to die at once now and then: it gets
+    # two more tries, each with its last words logged.
+    local try
+    for try in 1 2 3; do
+        if vellix_start_desktop; then
+            rm -f "$VELLIX_DESKTOP_LOG"
+            vellix_log "display $DISPLAY with xfwm4 and its compositor"
+            return 0
+        fi
+        vellix_log "xfwm4 did not start on $DISPLAY (try $try): $(grep -v WARNING \
+            "$VELLIX_DESKTOP_LOG" | tail -n 3 | tr '\n' ' ')"
+        rm -f "$VELLIX_DESKTOP_LOG"
+        sleep 1
+    done
+    return 1
 }
 
 # Only ever the private prefix in the build folder: a WINEPREFIX inherited
