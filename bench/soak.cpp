@@ -21,6 +21,7 @@
 #include "readout/readout.h"
 #include "render/render.h"
 #include "settings/settings.h"
+#include "support.h"  // GdiObjects, shared with the drawing tests
 
 namespace {
 
@@ -30,19 +31,6 @@ void Pump() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-}
-
-// Live GDI objects of this process. Windows counts them; Wine answers 0, but
-// there a handle whose upper word is 0 names whatever lives at its index in
-// the process's handle table, so the table can be walked.
-DWORD GdiObjects() {
-    const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (counted != 0)
-        return counted;
-    DWORD live = 0;
-    for (UINT_PTR index = 1; index < 0x10000; ++index)
-        live += GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0;
-    return live;
 }
 
 BOOL CALLBACK CountWindow(HWND, LPARAM param) {

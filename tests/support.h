@@ -86,6 +86,17 @@ inline LensGeometry LaidOut(int factor, int format, int pro, const SystemFacts& 
     return g;
 }
 
+// A 32-bit top-down DIB of w x h: rows in screen order, one DWORD a pixel.
+inline BITMAPINFO TopDown32(int w, int h) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    return bi;
+}
+
 // A 32-bit top-down DIB section in its own memory DC: pixels that can be read directly.
 struct PixelSurface {
     HDC dc = nullptr;
@@ -95,12 +106,7 @@ struct PixelSurface {
     int width = 0, height = 0;
 
     PixelSurface(int w, int h) : width(w), height(h) {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
+        const BITMAPINFO bi = TopDown32(w, h);
         dc = CreateCompatibleDC(nullptr);
         void* p = nullptr;
         bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &p, nullptr, 0);

@@ -58,17 +58,6 @@ bool CreateProcessIn(const std::string& directory, PROCESS_INFORMATION* pi,
                           directory.c_str(), &si, pi) != 0;
 }
 
-// A 32-bit top-down DIB of w x h: rows in screen order, one DWORD a pixel.
-BITMAPINFO TopDown32(int w, int h) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    return bi;
-}
-
 LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
         PAINTSTRUCT ps{};
