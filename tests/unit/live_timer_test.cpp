@@ -215,6 +215,19 @@ TEST_F(LiveTimer, AStillScreenIsLeftAloneUntilTheSelfImageOrThePointerMoves) {
     LensDC = lensDC;
 }
 
+// The cursor is set at a tick only when the system may have shown another,
+// and then always.
+TEST_F(LiveTimer, ACursorChangedByTheSystemIsTheModesAgainAtTheNextTick) {
+    ToggleActive();
+    HandleTicks(2);
+    EXPECT_EQ(GetCursor(), ModeCursor());
+    SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));  // the arrow
+    SendMessageA(InputOverlay, WM_SETCURSOR, reinterpret_cast<WPARAM>(InputOverlay),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    HandleTicks(1);
+    EXPECT_EQ(GetCursor(), ModeCursor());
+}
+
 // Without Dynamic refresh, a move into the home rectangle sends even an
 // inactive lens aside: the move's own position decides.
 TEST_F(LiveTimer, AMoveIntoHomeSendsTheInactiveLensAside) {
