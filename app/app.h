@@ -31,6 +31,11 @@ void ToggleActive();
 void RefreshFromPointer();
 void PaintLens();  // paints nothing until the drawing objects exist and while hidden
 void SetModeCursor();
+HCURSOR ModeCursor();  // the cursor of the lens's mode
+// Sets the mode cursor unless it is known to be the one shown.
+void KeepModeCursor();
+// A WM_SETCURSOR came: the system or DefWindowProc may have shown another.
+void ForgetModeCursor();
 
 // What a key-down on either window does (flags: the message's lParam).
 enum KeyAction { KeyNothing, KeyHide, KeyToggle, KeyCopyText, KeyCopySwatch };

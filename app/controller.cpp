@@ -8,6 +8,12 @@
 
 namespace {
 
+// The mode cursor last set, until a WM_SETCURSOR says the system may have
+// shown another. Under Wine every SetCursor is a round trip to the wineserver,
+// which a Dynamic tick over a still pointer would otherwise pay 100 times a
+// second for a cursor that is already the mode's.
+HCURSOR CursorSet;
+
 bool OverlayMode() {
     return LensSettings.ProFlag == 1 || LensSettings.ReadingFlag == 1;
 }
@@ -21,13 +27,26 @@ void ShowBothWindows() {
 
 }  // namespace
 
-void SetModeCursor() {
+HCURSOR ModeCursor() {
     if (LensSettings.ReadingFlag == 1)
-        SetCursor(ReadingCursor);
-    else if (LensSettings.ProFlag == 1)
-        SetCursor(ProCursor);
-    else
-        SetCursor(CommonCursor);
+        return ReadingCursor;
+    if (LensSettings.ProFlag == 1)
+        return ProCursor;
+    return CommonCursor;
+}
+
+void SetModeCursor() {
+    CursorSet = ModeCursor();
+    SetCursor(CursorSet);
+}
+
+void KeepModeCursor() {
+    if (CursorSet != ModeCursor())
+        SetModeCursor();
+}
+
+void ForgetModeCursor() {
+    CursorSet = nullptr;
 }
 
 void ShowOrHideLens() {
@@ -82,7 +101,7 @@ void ToggleActive() {
 }
 
 void RefreshFromPointer() {
-    SetModeCursor();
+    KeepModeCursor();
     if (DodgeArmed == 1 && LensActive == 1) {
         RefreshLens();
         CheckDodge();

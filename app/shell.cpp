@@ -201,6 +201,7 @@ LRESULT CALLBACK LensProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_COMMAND: HandleMenuCommand(wParam); break;
     case WM_TIMER: OnTimer(wParam); break;
     case WM_MOUSEMOVE: OnMouseMove(window, lParam); break;
+    case WM_SETCURSOR: ForgetModeCursor(); break;
     case WM_LBUTTONDOWN: EndMenu(); break;
     case WM_LBUTTONUP: ToggleActive(); break;
     case WM_RBUTTONUP: HideLens(); break;
@@ -230,6 +231,7 @@ LRESULT CALLBACK OverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_KEYDOWN: OnKeyDown(wParam, lParam); break;
     case WM_SYSKEYDOWN: OnSysKeyDown(wParam); break;
     case WM_MOUSEMOVE: OnMouseMove(window, lParam); break;
+    case WM_SETCURSOR: ForgetModeCursor(); break;
     case WM_LBUTTONUP: ToggleActive(); break;
     case WM_RBUTTONUP: HideLens(); break;
     default: break;

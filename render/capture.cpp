@@ -1,7 +1,9 @@
 // The refresh path: what the lens shows for the current pointer position.
 #include "render/render.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "app/app.h"
 #include "avoidance/avoidance.h"
@@ -13,26 +15,21 @@ COLORREF PointerColour;
 
 namespace {
 
-// ZoomSurface draws into one of two pictures while the other keeps what the
-// window shows; they change places at every copy into the window. A refresh
-// whose picture is the same leaves the window alone: under Wine every window
-// update is an upload to the X server and a repaint by the compositor.
-HBITMAP SparePicture;
-int SpareWidth;
-int SpareHeight;
+// What the window shows was drawn from this capture with these inputs. A tick
+// whose capture and inputs are the same draws nothing: the stretch, the bands,
+// the overlay and the copy would give the window the picture it has, and
+// under Wine every window update is an upload to the X server and a repaint
+// by the compositor.
+struct PictureInputs {
+    LensGeometry geometry;  // layout, desk and monitors: the bands
+    int px, py;
+    int movedAside;  // with the mode, where the self-image lands
+    int proFlag, readingFlag;
+};
+PictureInputs ShownInputs;
 bool ShownPictureValid;
-
-// The second picture, made at the first refresh after the layout changed.
-uint32_t* SparePixels(const LensGeometry& g) {
-    if (!SparePicture || SpareWidth != g.ImageWidth || SpareHeight != g.ImageHeight) {
-        ReleaseSparePicture();
-        SparePicture = NewPictureBitmap(g.ImageWidth, g.ImageHeight);
-        SpareWidth = g.ImageWidth;
-        SpareHeight = g.ImageHeight;
-        ShownPictureValid = false;
-    }
-    return PicturePixels(SparePicture);
-}
+// The capture the shown picture was drawn from; sized at a new layout only.
+std::vector<uint32_t> ShownSource;
 
 void FillBand(const LensRect& r) {
     if (r.right <= r.left || r.bottom <= r.top)
@@ -45,8 +42,7 @@ void FillBand(const LensRect& r) {
 // the virtual screen: under Wine an X read that leaves the root window fails,
 // and Wine's fallback then copies from the root, which a compositor drawing
 // into its own overlay window (xfwm4) leaves black. The rest of the area is
-// grey, as its bands will be. The stretch from memory gives what the stretch
-// from the screen gave.
+// grey, as its bands will be.
 void CaptureArea(const LensGeometry& g, int px, int py) {
     const int x0 = px - g.SourceColumns / 2;
     const int y0 = py - g.SourceRows / 2;
@@ -61,8 +57,27 @@ void CaptureArea(const LensGeometry& g, int px, int py) {
     if (on.right > on.left && on.bottom > on.top)
         BitBlt(SourceSurface, on.left, on.top, on.right - on.left, on.bottom - on.top, ScreenDC,
                x0 + on.left, y0 + on.top, SRCCOPY);
-    StretchBlt(ZoomSurface, 0, 0, g.ImageWidth, g.ImageHeight, SourceSurface, 0, 0,
-               g.SourceColumns, g.SourceRows, SRCCOPY);
+}
+
+bool PictureAlreadyShown(const PictureInputs& now, const uint32_t* source) {
+    const LensGeometry& g = now.geometry;
+    const size_t cells = static_cast<size_t>(g.SourceColumns) * g.SourceRows;
+    if (!ShownPictureValid || !source || ShownSource.size() != cells ||
+        std::memcmp(&now, &ShownInputs, sizeof(now)) != 0)
+        return false;
+    const LensRect unseen =
+        UnseenSourceCells(g, now.readingFlag, now.proFlag, now.movedAside, now.px, now.py);
+    return !CapturesDiffer(source, ShownSource.data(), g.SourceColumns, g.SourceRows, unseen);
+}
+
+// The vector grows at a new layout only, never per refresh.
+void RememberShownPicture(const PictureInputs& now, const uint32_t* source) {
+    ShownPictureValid = source != nullptr;
+    if (!source)
+        return;
+    ShownInputs = now;
+    const size_t cells = static_cast<size_t>(now.geometry.SourceColumns) * now.geometry.SourceRows;
+    ShownSource.assign(source, source + cells);
 }
 
 }  // namespace
@@ -78,6 +93,45 @@ bool SelfImageOffset(const LensGeometry& g, int readingFlag, int movedAside, int
     *x = g.Zoom * (w.left - x0);
     *y = g.Zoom * (w.top - y0);
     return true;
+}
+
+LensRect UnseenSourceCells(const LensGeometry& g, int readingFlag, int proFlag, int movedAside,
+                           int px, int py) {
+    const int x0 = px - g.SourceColumns / 2;
+    const int y0 = py - g.SourceRows / 2;
+    const LensRect w = LensPlace(g, readingFlag, movedAside);
+    // One cell in from each edge the self-image has inside the area: a
+    // stretch that is not a whole multiple (Pro's closing grid line) may
+    // carry a border cell a pixel past it.
+    LensRect r{std::max(0, w.left - x0 + 1), std::max(0, w.top - y0 + 1),
+               std::min(g.SourceColumns, w.right - x0 - 1),
+               std::min(g.SourceRows, w.bottom - y0 - 1)};
+    const int hc = g.SourceColumns / 2;
+    const int hr = g.SourceRows / 2;
+    const bool pointerCellInside = hc >= r.left && hc < r.right && hr >= r.top && hr < r.bottom;
+    if (r.right <= r.left || r.bottom <= r.top || (proFlag == 1 && pointerCellInside))
+        return {0, 0, 0, 0};
+    return r;
+}
+
+bool CapturesDiffer(const uint32_t* a, const uint32_t* b, int columns, int rows,
+                    const LensRect& unseen) {
+    const size_t rowBytes = static_cast<size_t>(columns) * sizeof(uint32_t);
+    const bool gap = unseen.right > unseen.left && unseen.bottom > unseen.top;
+    for (int j = 0; j < rows; ++j) {
+        const uint32_t* ra = a + static_cast<size_t>(j) * columns;
+        const uint32_t* rb = b + static_cast<size_t>(j) * columns;
+        if (!gap || j < unseen.top || j >= unseen.bottom) {
+            if (std::memcmp(ra, rb, rowBytes) != 0)
+                return true;
+            continue;
+        }
+        if (std::memcmp(ra, rb, static_cast<size_t>(unseen.left) * sizeof(uint32_t)) != 0 ||
+            std::memcmp(ra + unseen.right, rb + unseen.right,
+                        static_cast<size_t>(columns - unseen.right) * sizeof(uint32_t)) != 0)
+            return true;
+    }
+    return false;
 }
 
 void RefreshLens() {
@@ -110,6 +164,21 @@ void ZoomAroundCursor() {
     const int px = PointerPos.x;
     const int py = PointerPos.y;
     CaptureArea(g, px, py);
+    PictureInputs now{};
+    now.geometry = g;
+    now.px = px;
+    now.py = py;
+    now.movedAside = MovedAside;
+    now.proFlag = LensSettings.ProFlag;
+    now.readingFlag = LensSettings.ReadingFlag;
+    GdiFlush();
+    const uint32_t* source = SurfacePixels(SourceSurface);
+    // A still screen: a quarter of the pixels (at factor 2) compared, nothing
+    // drawn. The Pro colour stays the one read from this very capture.
+    if (PictureAlreadyShown(now, source))
+        return;
+    StretchBlt(ZoomSurface, 0, 0, g.ImageWidth, g.ImageHeight, SourceSurface, 0, 0,
+               g.SourceColumns, g.SourceRows, SRCCOPY);
     // The pixel under the pointer, read from the capture before anything is
     // painted over it: one screen read per refresh, not two.
     if (LensSettings.ProFlag == 1)
@@ -122,6 +191,7 @@ void ZoomAroundCursor() {
     PaintSelfImage(MovedAside);
 
     PutPictureInWindow();
+    RememberShownPicture(now, source);
 }
 
 void PutPictureInWindow() {
@@ -133,23 +203,8 @@ void PutPictureInWindow() {
     uint32_t* picture = SurfacePixels(ZoomSurface);
     if (picture && (LensSettings.ProFlag == 1 || LensSettings.ReadingFlag == 1))
         ComposeOverlay(picture);
-    const uint32_t* shown = picture ? SparePixels(g) : nullptr;
-    if (shown && ShownPictureValid &&
-        std::memcmp(shown, picture,
-                    static_cast<size_t>(g.ImageWidth) * g.ImageHeight * sizeof(uint32_t)) == 0)
-        return;
     BitBlt(LensDC, g.ImageLeft, g.ImageTop, g.ImageWidth, g.ImageHeight, ZoomSurface, 0, 0,
            SRCCOPY);
-    if (shown) {
-        SparePicture = static_cast<HBITMAP>(SelectObject(ZoomSurface, SparePicture));
-        ShownPictureValid = true;
-    }
-}
-
-void ReleaseSparePicture() {
-    if (SparePicture)
-        DeleteObject(SparePicture);
-    SparePicture = nullptr;
 }
 
 COLORREF ReadPointerColour() {

@@ -96,6 +96,7 @@ void PrepareShow() {
     // keeps its small placeholder.
     ReplaceSurfaceBitmap(ZoomSurface, g.ImageWidth, g.ImageHeight);
     ReplaceSurfaceBitmap(SourceSurface, g.SourceColumns, g.SourceRows);
+    ForgetShownPicture();
     if (LensSettings.ProFlag == 1)
         PrepareStripFonts();
     BuildIdlePicture();

@@ -94,13 +94,13 @@ void RefreshLens();
 void ShowIdlePicture();
 void ZoomAroundCursor();
 void PaintSelfImage(int movedAside);  // draws the lens's own picture into ZoomSurface
-// ZoomSurface into the window, with the grid or guide in Pro and Reading;
-// nothing when the window already shows that very picture.
+// ZoomSurface into the window, with the grid or guide in Pro and Reading.
 void PutPictureInWindow();
-// The window's picture and strip are no longer known (a paint erased them):
-// the next refresh draws them whole.
+// The window's picture and strip are no longer known (a paint erased them,
+// a show rebuilt the surfaces): the next refresh draws them whole. Until
+// then a refresh whose capture and inputs are those of the shown picture
+// draws nothing.
 void ForgetShownPicture();
-void ReleaseSparePicture();  // at shutdown: the second picture of ZoomSurface
 // The pointer's pixel as the capture in ZoomSurface holds it (the middle of
 // its cell), before bands and self-image are painted.
 COLORREF ReadPointerColour();
@@ -111,3 +111,13 @@ COLORREF ReadPointerColour();
 // captured area: true with the target origin in *x, *y.
 bool SelfImageOffset(const LensGeometry& g, int readingFlag, int movedAside, int px, int py,
                      int* x, int* y);
+// The captured cells whose change cannot change what the lens shows, in
+// captured cells: those the self-image covers, one in from its edges; none
+// in Pro when the pointer's own cell is among them (the strip shows its
+// colour). Empty (right <= left) when there are none.
+LensRect UnseenSourceCells(const LensGeometry& g, int readingFlag, int proFlag, int movedAside,
+                           int px, int py);
+// Whether two captures of columns x rows pixels (row after row) differ
+// anywhere outside the unseen cells.
+bool CapturesDiffer(const uint32_t* a, const uint32_t* b, int columns, int rows,
+                    const LensRect& unseen);

@@ -292,7 +292,6 @@ void ReleaseDrawingResources() {
     DeleteObject(LogoBitmap);
     DeleteObject(idle);
     DeleteObject(PassMask);
-    ReleaseSparePicture();
 
     DeleteObject(KeyBrush);
     DeleteObject(OffscreenBrush);

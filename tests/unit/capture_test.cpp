@@ -216,6 +216,59 @@ TEST(SelfImage, ReadingStripMovesUpAndLandsWhereItStands) {
     EXPECT_EQ(y, 2 * 22 - 2 * 10);
 }
 
+// Cells of the capture the self-image hides, worked on the default layout
+// (window 444 x 254 at home (1476, 786), aside at x 914), one cell in from
+// each self-image edge that lies inside the area.
+TEST(UnseenSourceCells, TheSelfImageHidesThemOneCellInFromItsEdges) {
+    const LensGeometry g = DefaultLayout();
+    // Area 1293..1507 x 740..859: the window from column 183 and row 46.
+    LensRect r = UnseenSourceCells(g, 0, 0, 0, 1400, 800);
+    EXPECT_EQ(r.left, 184);
+    EXPECT_EQ(r.top, 47);
+    EXPECT_EQ(r.right, 215);
+    EXPECT_EQ(r.bottom, 120);
+    // Aside, area 793..1007: the window 914..1357 from column 121.
+    r = UnseenSourceCells(g, 0, 0, 1, 900, 800);
+    EXPECT_EQ(r.left, 122);
+    EXPECT_EQ(r.right, 215);
+    // The window covers only the area's last column, a border cell: none.
+    r = UnseenSourceCells(g, 0, 0, 0, 1476 - 107, 800);
+    EXPECT_LE(r.right, r.left);
+    // The pointer over the window: the whole area is hidden in Common, but in
+    // Pro the strip shows the colour of the pointer's own cell, so none is.
+    r = UnseenSourceCells(g, 0, 0, 0, 1600, 900);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, 215);
+    EXPECT_EQ(r.bottom, 120);
+    r = UnseenSourceCells(g, 0, 1, 0, 1600, 900);
+    EXPECT_LE(r.right, r.left);
+    // Pro with the pointer's cell (107, 60) outside them: they stay.
+    r = UnseenSourceCells(g, 0, 1, 0, 1400, 800);
+    EXPECT_EQ(r.left, 184);
+}
+
+TEST(CapturesDiffer, EveryCellCountsButTheUnseen) {
+    const int columns = 6, rows = 4;
+    const LensRect unseen{2, 1, 5, 3};
+    const std::vector<uint32_t> a(columns * rows, 0x00102030u);
+    struct Change {
+        int x, y;
+        bool differs;
+    };
+    const Change changes[] = {{3, 2, false}, {2, 1, false}, {4, 2, false}, {1, 2, true},
+                              {5, 2, true},  {3, 0, true},  {3, 3, true},  {0, 0, true},
+                              {5, 3, true}};
+    for (const Change& c : changes) {
+        std::vector<uint32_t> b = a;
+        b[static_cast<size_t>(c.y) * columns + c.x] ^= 1u;
+        EXPECT_EQ(CapturesDiffer(a.data(), b.data(), columns, rows, unseen), c.differs)
+            << "cell (" << c.x << ", " << c.y << ")";
+        EXPECT_TRUE(CapturesDiffer(a.data(), b.data(), columns, rows, LensRect{0, 0, 0, 0}));
+    }
+    EXPECT_FALSE(CapturesDiffer(a.data(), a.data(), columns, rows, LensRect{0, 0, 0, 0}));
+}
+
 // Only the part of the captured area on the virtual screen is read; worked in
 // cells from the area's top-left.
 TEST(CapturedOnScreen, ClipsTheAreaToTheVirtualScreen) {

@@ -7,6 +7,7 @@
 #include "geometry/geometry.h"
 #include "render/render.h"
 #include "settings/settings.h"
+#include "support.h"
 
 namespace {
 
@@ -161,6 +162,70 @@ TEST_F(LiveTimer, TicksGoOnThroughAnAvoidancePauseAndFollowThePointer) {
     while (Dodged == 1 && GetTickCount() - start < 20000)
         HandleTicks(1);
     EXPECT_EQ(Dodged, 0);
+}
+
+// Over a still screen the ticks leave the window alone, yet what changes
+// without the screen changing is drawn at the next tick: the self-image
+// stepping aside with the lens, and the pointer moving.
+TEST_F(LiveTimer, AStillScreenIsLeftAloneUntilTheSelfImageOrThePointerMoves) {
+    const LensGeometry& g = Geometry;
+    // Left of home, so the window lies in the captured area and stays home.
+    const int x = Geometry.WorkAreaWidth - g.WindowWidth - 20;
+    const int y = Geometry.WorkAreaHeight - g.WindowHeight + 20;
+    ASSERT_TRUE(PlacePointer(x, y));
+    PixelSurface window(g.WindowWidth, g.WindowHeight);
+    const HDC lensDC = LensDC;
+    LensDC = window.dc;
+    // A colour no picture of this area holds: the window as the test left it.
+    constexpr DWORD Sentinel = 0x00FE01FD;
+    const auto fill = [&] {
+        GdiFlush();
+        for (int i = 0; i < g.WindowWidth * g.WindowHeight; ++i)
+            window.bits[i] = Sentinel;
+    };
+    const auto untouched = [&] {
+        GdiFlush();
+        int n = 0;
+        for (int j = 0; j < g.ImageHeight; ++j)
+            for (int i = 0; i < g.ImageWidth; ++i)
+                n += window.bits[(g.ImageTop + j) * g.WindowWidth + g.ImageLeft + i] == Sentinel;
+        return n;
+    };
+    const int all = g.ImageWidth * g.ImageHeight;
+    ToggleActive();
+    HandleTicks(3);
+    fill();
+    EXPECT_EQ(HandleTicks(5).refreshed, 5);
+    EXPECT_EQ(untouched(), all);
+    // As the end of an avoidance pause sets it: the self-image moves.
+    MovedAside = 1;
+    HandleTicks(1);
+    EXPECT_EQ(untouched(), 0);
+    MovedAside = 0;
+    HandleTicks(1);
+    fill();
+    ASSERT_TRUE(PlacePointer(x - 1, y));
+    HandleTicks(1);
+    EXPECT_EQ(untouched(), 0);
+    // A paint erased the window: drawn whole although nothing changed.
+    fill();
+    ForgetShownPicture();
+    HandleTicks(1);
+    EXPECT_EQ(untouched(), 0);
+    LensDC = lensDC;
+}
+
+// The cursor is set at a tick only when the system may have shown another,
+// and then always.
+TEST_F(LiveTimer, ACursorChangedByTheSystemIsTheModesAgainAtTheNextTick) {
+    ToggleActive();
+    HandleTicks(2);
+    EXPECT_EQ(GetCursor(), ModeCursor());
+    SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));  // the arrow
+    SendMessageA(InputOverlay, WM_SETCURSOR, reinterpret_cast<WPARAM>(InputOverlay),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    HandleTicks(1);
+    EXPECT_EQ(GetCursor(), ModeCursor());
 }
 
 // Without Dynamic refresh, a move into the home rectangle sends even an
