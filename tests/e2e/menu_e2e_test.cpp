@@ -52,6 +52,22 @@ protected:
         return exists;
     }
 
+    // A real right click on the tray icon, at *icon, until the menu opens:
+    // icons of programs that ended without removing theirs go at the first.
+    bool OpenMenuByRealClick(POINT* icon) {
+        if (!WaitFor([&] { return FirstTrayIconPoint(icon); })) {
+            ADD_FAILURE() << "no tray window";
+            return false;
+        }
+        const bool open = WaitFor([&] {
+            RealClick(icon->x, icon->y, true);
+            return WaitFor([&] { return OpenMenuOf(run) != nullptr; }, 1000);
+        }, 20000);
+        if (!open)
+            ADD_FAILURE() << "no menu after a right click on the icon";
+        return open;
+    }
+
     std::string directory;
     VellixRun run;
 };
@@ -59,12 +75,7 @@ protected:
 TEST_F(Menu, ARightClickOnTheTrayIconOpensTheMenuOnlyWhileTheLensIsHidden) {
     ASSERT_TRUE(StartVellix(run, directory));
     POINT icon{};
-    ASSERT_TRUE(WaitFor([&] { return FirstTrayIconPoint(&icon); })) << "no tray window";
-    // Icons of programs that ended without removing theirs go at the first click.
-    ASSERT_TRUE(WaitFor([&] {
-        RealClick(icon.x, icon.y, true);
-        return WaitFor([&] { return OpenMenuOf(run) != nullptr; }, 1000);
-    }, 20000)) << "no menu after a right click on the icon";
+    ASSERT_TRUE(OpenMenuByRealClick(&icon));
     const HWND menu = OpenMenuOf(run);
     RECT r{};
     GetWindowRect(menu, &r);
@@ -96,11 +107,7 @@ TEST_F(Menu, AnotherProgramTakingTheForegroundClosesTheTrayMenu) {
     // where a posted click leaves it elsewhere for the window manager to hand
     // back while the menu opens.
     POINT icon{};
-    ASSERT_TRUE(WaitFor([&] { return FirstTrayIconPoint(&icon); })) << "no tray window";
-    ASSERT_TRUE(WaitFor([&] {
-        RealClick(icon.x, icon.y, true);
-        return WaitFor([&] { return OpenMenuOf(run) != nullptr; }, 1000);
-    }, 20000));
+    ASSERT_TRUE(OpenMenuByRealClick(&icon));
     const HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 600, 500, 100,
                                        100, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(other);
@@ -270,12 +277,7 @@ TEST_F(Menu, TheKeyboardShowsTheLensAndOpensTheMenu) {
 TEST_F(Menu, ARealClickOnTheIconActsOnce) {
     ASSERT_TRUE(StartVellix(run, directory));
     POINT icon{};
-    ASSERT_TRUE(WaitFor([&] { return FirstTrayIconPoint(&icon); })) << "no tray window";
-    // Icons of programs that ended without removing theirs go at the first click.
-    ASSERT_TRUE(WaitFor([&] {
-        RealClick(icon.x, icon.y, true);
-        return WaitFor([&] { return OpenMenuOf(run) != nullptr; }, 1000);
-    }, 20000)) << "no menu after a right click on the icon";
+    ASSERT_TRUE(OpenMenuByRealClick(&icon));
     RealClick(700, 600, false);
     ASSERT_TRUE(WaitFor([&] { return OpenMenuOf(run) == nullptr; }, 10000));
     ASSERT_TRUE(Barrier(run));
