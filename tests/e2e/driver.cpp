@@ -479,20 +479,12 @@ RECT CapturedArea(const LensGeometry& g, int px, int py) {
 
 bool ShowsMagnified(const VellixRun& run, const LensGeometry& g, int px, int py, int* worst,
                     const ScreenTruth& truth) {
-    const RECT area = CapturedArea(g, px, py);
-    const std::vector<COLORREF> shown = ReadScreen(LensImageRect(run, g));
     int most = 0;
-    // A Pro image is one pixel wider and higher than its cells (the closing
-    // grid line); that line shows no captured pixel.
-    for (int j = 0; j < g.Zoom * g.SourceRows; ++j)
-        for (int i = 0; i < g.Zoom * g.SourceColumns; ++i) {
-            const COLORREF want = truth(area.left + i / g.Zoom, area.top + j / g.Zoom);
-            const int d = ChannelDistance(shown[static_cast<size_t>(j) * g.ImageWidth + i], want);
-            most = d > most ? d : most;
-        }
+    POINT where{};
+    const bool shown = ShowsBackdrop(run, g, px, py, truth, BackdropSkips{}, &most, &where);
     if (worst)
         *worst = most;
-    return most == 0;
+    return shown;
 }
 
 bool WaitWithPointerAt(const VellixRun& run, int px, int py,
@@ -520,11 +512,16 @@ BOOL CALLBACK AddMonitorRect(HMONITOR, HDC, LPRECT r, LPARAM list) {
 
 }  // namespace
 
+std::vector<RECT> MonitorRects() {
+    std::vector<RECT> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitorRect, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
 bool ShowsBackdrop(const VellixRun& run, const LensGeometry& g, int px, int py,
                    const std::function<COLORREF(int, int)>& truth, const BackdropSkips& skip,
                    int* worst, POINT* where) {
-    std::vector<RECT> monitors;
-    EnumDisplayMonitors(nullptr, nullptr, AddMonitorRect, reinterpret_cast<LPARAM>(&monitors));
+    const std::vector<RECT> monitors = MonitorRects();
     const RECT area = CapturedArea(g, px, py);
     const std::vector<COLORREF> shown = ReadScreen(LensImageRect(run, g));
     int most = -1;
@@ -550,7 +547,7 @@ bool ShowsBackdrop(const VellixRun& run, const LensGeometry& g, int px, int py,
         }
     }
     *worst = most;
-    return most <= skip.tolerance;
+    return most <= 0;
 }
 
 bool NoInstanceRunning() {

@@ -95,7 +95,8 @@ RECT CapturedArea(const LensGeometry& g, int px, int py);
 // judged against, never a screen read through the program's own layer.
 using ScreenTruth = std::function<COLORREF(int, int)>;
 // Whether the lens shows truth around (px, py) magnified pixel for pixel,
-// exactly; *worst gets the largest channel difference seen.
+// exactly (ShowsBackdrop with nothing left out); *worst gets the largest
+// channel difference seen.
 bool ShowsMagnified(const VellixRun& run, const LensGeometry& g, int px, int py,
                     int* worst = nullptr, const ScreenTruth& truth = PatternColour);
 // Waits until condition holds with the pointer at (px, py). A user's pointer
@@ -115,16 +116,17 @@ bool WaitMagnified(const VellixRun& run, const LensGeometry& g, int px, int py,
 // Wine hands across bitnesses), row by row from the top; empty without one.
 std::vector<COLORREF> CopiedPicture(int* width = nullptr, int* height = nullptr);
 
-// What a backdrop check leaves out or forgives.
+// What a backdrop check leaves out.
 struct BackdropSkips {
     bool gridLines = false;  // Pro: the grid's own lines
     int row = -1;            // Reading: the guide line's image row
-    int tolerance = 0;       // channel levels, with its cause at the caller
 };
+// The monitors' rectangles, in virtual-screen coordinates.
+std::vector<RECT> MonitorRects();
 // Whether the lens image shows the backdrop the test put on the screen,
 // truth(x, y) at each captured screen pixel, magnified cell for cell, and grey
-// where that pixel lies on no monitor. *worst gets the largest channel
-// difference and *where the image pixel it was seen at.
+// where that pixel lies on no monitor, exactly. *worst gets the largest
+// channel difference and *where the image pixel it was seen at.
 bool ShowsBackdrop(const VellixRun& run, const LensGeometry& g, int px, int py,
                    const std::function<COLORREF(int, int)>& truth, const BackdropSkips& skip,
                    int* worst, POINT* where);

@@ -9,26 +9,6 @@
 
 #include "driver.h"
 
-constexpr COLORREF OffscreenGrey = 0x00808080;
-
-inline BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT r, LPARAM list) {
-    reinterpret_cast<std::vector<RECT>*>(list)->push_back(*r);
-    return TRUE;
-}
-
-inline std::vector<RECT> MonitorRects() {
-    std::vector<RECT> monitors;
-    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
-    return monitors;
-}
-
-inline bool OnAMonitor(const std::vector<RECT>& monitors, int x, int y) {
-    for (const RECT& m : monitors)
-        if (x >= m.left && x < m.right && y >= m.top && y < m.bottom)
-            return true;
-    return false;
-}
-
 // Whether every pixel of the lens image shows what the test put at its
 // captured pixel (truth) magnified, or grey where that pixel lies on no
 // monitor. In Pro mode only the cells' insides are judged: the grid lines
@@ -36,27 +16,9 @@ inline bool OnAMonitor(const std::vector<RECT>& monitors, int x, int y) {
 // the image pixel it was seen at.
 inline bool ShowsExactly(const VellixRun& run, const LensGeometry& g, int px, int py, bool pro,
                          int* worst, POINT* where, const ScreenTruth& truth = PatternColour) {
-    const RECT area = CapturedArea(g, px, py);
-    const std::vector<COLORREF> shown = ReadScreen(LensImageRect(run, g));
-    const std::vector<RECT> monitors = MonitorRects();
-    int most = 0;
-    for (int y = 0; y < g.ImageHeight; ++y)
-        for (int x = 0; x < g.ImageWidth; ++x) {
-            if (pro && (x % g.Zoom == 0 || y % g.Zoom == 0))
-                continue;
-            const int cx = x / g.Zoom;
-            const int cy = y / g.Zoom;
-            const COLORREF want = OnAMonitor(monitors, area.left + cx, area.top + cy)
-                                      ? truth(area.left + cx, area.top + cy)
-                                      : OffscreenGrey;
-            const int d = ChannelDistance(shown[static_cast<size_t>(y) * g.ImageWidth + x], want);
-            if (d > most) {
-                most = d;
-                *where = {x, y};
-            }
-        }
-    *worst = most;
-    return most == 0;
+    BackdropSkips skip;
+    skip.gridLines = pro;
+    return ShowsBackdrop(run, g, px, py, truth, skip, worst, where);
 }
 
 // Where text was drawn in the Pro strip: the box around its ink.
