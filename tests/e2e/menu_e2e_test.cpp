@@ -46,11 +46,7 @@ protected:
     std::string Bytes(const char* name, bool* exists = nullptr) const {
         return ReadFileBytes(File(name), exists);
     }
-    bool Exists(const char* name) const {
-        bool exists = false;
-        ReadFileBytes(File(name), &exists);
-        return exists;
-    }
+    bool Exists(const char* name) const { return FileExists(File(name)); }
 
     // A real right click on the tray icon, at *icon, until the menu opens:
     // icons of programs that ended without removing theirs go at the first.

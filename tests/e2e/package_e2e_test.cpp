@@ -26,9 +26,7 @@ TEST(Package, RunsFromItsUnpackedFolderAndKeepsItsSettingsThere) {
     SendKey(run.overlay, VK_ESCAPE);
     EXPECT_TRUE(WaitFor([&] { return !LensVisible(run); }));
     EXPECT_EQ(CloseVellix(run), 0u);
-    bool exists = false;
-    ReadFileBytes(folder + "\\Vellix.ini", &exists);
-    EXPECT_TRUE(exists);
+    EXPECT_TRUE(FileExists(folder + "\\Vellix.ini"));
     EXPECT_NE(ReadFileBytes(folder + "\\Profile_A.ini").find("Configuration=2;"),
               std::string::npos);
 }
