@@ -258,12 +258,18 @@ TEST_F(Menu, TheKeyboardShowsTheLensAndOpensTheMenu) {
     ASSERT_TRUE(Barrier(run));
     EXPECT_TRUE(LensVisible(run));
     TrayClick(run, WM_CONTEXTMENU);
-    EXPECT_FALSE(WaitFor([&] { return OpenMenuOf(run) != nullptr; }, 1500)) << "lens shown";
+    ASSERT_TRUE(Barrier(run));
+    EXPECT_EQ(OpenMenuOf(run), nullptr) << "a menu over the shown lens";
     SendKey(run.overlay, VK_ESCAPE);
     ASSERT_TRUE(WaitFor([&] { return !LensVisible(run); }));
 
-    PostTrayClick(run, WM_CONTEXTMENU);
-    ASSERT_TRUE(WaitFor([&] { return OpenMenuOf(run) != nullptr; }));
+    // Under xfwm4 a menu opened by a posted message, with no click to give
+    // the tray the focus, can be closed at once as the window manager hands
+    // the focus back: the key is pressed again until the menu stays.
+    ASSERT_TRUE(WaitFor([&] {
+        PostTrayClick(run, WM_CONTEXTMENU);
+        return WaitFor([&] { return OpenMenuOf(run) != nullptr; }, 1000);
+    }, 20000));
     RealClick(700, 600, false);
     EXPECT_TRUE(WaitFor([&] { return OpenMenuOf(run) == nullptr; }, 10000));
 }
