@@ -342,15 +342,28 @@ bool ShowPattern(PatternWindow& p, const RECT& rect, std::function<COLORREF(int,
     ShowWindow(p.window, SW_SHOWNOACTIVATE);
     UpdateWindow(p.window);
     // Shown once the screen carries the picture at its four corners.
-    return WaitFor([&] {
-        const int xs[] = {rect.left, rect.right - 1};
-        const int ys[] = {rect.top, rect.bottom - 1};
+    const int xs[] = {rect.left, rect.right - 1};
+    const int ys[] = {rect.top, rect.bottom - 1};
+    const bool shown = WaitFor([&] {
         for (int x : xs)
             for (int y : ys)
                 if (ScreenPixel(x, y) != p.colour(x, y))
                     return false;
         return true;
     });
+    if (!shown) {
+        // Seen once on the managed desktop and not since: what was there instead.
+        RECT at{};
+        GetWindowRect(p.window, &at);
+        fprintf(stderr, "pattern window at %ld,%ld-%ld,%ld, visible %d; corners:", at.left, at.top,
+                at.right, at.bottom, IsWindowVisible(p.window) ? 1 : 0);
+        for (int x : xs)
+            for (int y : ys)
+                fprintf(stderr, " (%d,%d) %06lX want %06lX", x, y, ScreenPixel(x, y),
+                        p.colour(x, y));
+        fprintf(stderr, "\n");
+    }
+    return shown;
 }
 
 void ClosePattern(PatternWindow& p) {
