@@ -352,7 +352,7 @@ bool ShowPattern(PatternWindow& p, const RECT& rect, std::function<COLORREF(int,
         return true;
     });
     if (!shown) {
-        // Seen once on the managed desktop and not since: what was there instead.
+        // What covers it: on the managed desktop once, Wine's tray window.
         RECT at{};
         GetWindowRect(p.window, &at);
         fprintf(stderr, "pattern window at %ld,%ld-%ld,%ld, visible %d; corners:", at.left, at.top,
