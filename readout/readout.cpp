@@ -147,16 +147,8 @@ HGLOBAL MakeSwatchDib(COLORREF colour) {
 // to X programs; Windows makes either from the other, so both are given.
 bool PutSwatchOnClipboard() {
     HBITMAP swatch = MakeSwatchBitmap(PointerColour);
-    HGLOBAL dib = MakeSwatchDib(PointerColour);
-    if (!swatch || !dib) {
-        // Nothing was opened: the user's clipboard stays as it was.
-        if (swatch)
-            DeleteObject(swatch);
-        if (dib)
-            GlobalFree(dib);
-        return false;
-    }
-    const ClipboardItem items[] = {{CF_BITMAP, swatch}, {CF_DIB, dib}};
+    // Either one missing, both are freed and the user's clipboard stays as it was.
+    const ClipboardItem items[] = {{CF_BITMAP, swatch}, {CF_DIB, MakeSwatchDib(PointerColour)}};
     if (!HandToClipboard(items, 2))
         return false;
     // The placeholder goes once a swatch replaces it; swatches belong to the clipboard.
