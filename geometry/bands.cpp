@@ -2,6 +2,8 @@
 // first (column 0 is the area's left edge), then scaled to image pixels.
 #include "geometry/geometry.h"
 
+#include <algorithm>
+
 namespace {
 
 void InsertSorted(int* values, int* count, int v) {
@@ -22,17 +24,12 @@ int CellEdge(int k, int cells, int zoom, int imageSize) {
 int OffscreenBands(const LensGeometry& g, int px, int py, LensRect bands[MaxOffscreenBands]) {
     const int columns = g.SourceColumns;
     const int rows = g.SourceRows;
-    const int x0 = px - columns / 2;
-    const int y0 = py - rows / 2;
 
     // The monitors clipped to the captured area, in cells.
     LensRect on[MaxMonitors];
     int count = 0;
     for (int i = 0; i < g.Monitors.Count && i < MaxMonitors; ++i) {
-        const LensRect& m = g.Monitors.Rects[i];
-        const LensRect c{m.left - x0 > 0 ? m.left - x0 : 0, m.top - y0 > 0 ? m.top - y0 : 0,
-                         m.right - x0 < columns ? m.right - x0 : columns,
-                         m.bottom - y0 < rows ? m.bottom - y0 : rows};
+        const LensRect c = CapturedCells(g, px, py, g.Monitors.Rects[i]);
         if (c.left < c.right && c.top < c.bottom)
             on[count++] = c;
     }
@@ -100,11 +97,14 @@ int OffscreenBands(const LensGeometry& g, int px, int py, LensRect bands[MaxOffs
     return n;
 }
 
-LensRect CapturedOnScreen(const LensGeometry& g, int px, int py) {
+LensRect CapturedCells(const LensGeometry& g, int px, int py, const LensRect& screen) {
     const int x0 = px - g.SourceColumns / 2;
     const int y0 = py - g.SourceRows / 2;
-    const LensRect& v = g.VirtualScreen;
-    return {v.left - x0 > 0 ? v.left - x0 : 0, v.top - y0 > 0 ? v.top - y0 : 0,
-            v.right - x0 < g.SourceColumns ? v.right - x0 : g.SourceColumns,
-            v.bottom - y0 < g.SourceRows ? v.bottom - y0 : g.SourceRows};
+    return {std::max(0, screen.left - x0), std::max(0, screen.top - y0),
+            std::min(g.SourceColumns, screen.right - x0),
+            std::min(g.SourceRows, screen.bottom - y0)};
+}
+
+LensRect CapturedOnScreen(const LensGeometry& g, int px, int py) {
+    return CapturedCells(g, px, py, g.VirtualScreen);
 }

@@ -88,10 +88,14 @@ void TakeDesk(LensGeometry& g, const SystemFacts& facts);
 constexpr int MaxOffscreenBands = (2 * MaxMonitors + 1) * (MaxMonitors + 1);
 int OffscreenBands(const LensGeometry& g, int px, int py, LensRect bands[MaxOffscreenBands]);
 
+// A screen rectangle in captured cells of the area around (px, py) (column 0
+// is the area's left edge), clipped to the area; empty (right <= left or
+// bottom <= top) where it misses the area.
+LensRect CapturedCells(const LensGeometry& g, int px, int py, const LensRect& screen);
+
 // The part of the captured area around (px, py) that lies on the virtual
-// screen, in captured cells (column 0 is the area's left edge); empty (right
-// <= left or bottom <= top) where none does. Only this part may be read from
-// the screen.
+// screen, in captured cells; empty where none does. Only this part may be
+// read from the screen.
 LensRect CapturedOnScreen(const LensGeometry& g, int px, int py);
 
 SystemFacts ReadSystemFacts();

@@ -1,7 +1,6 @@
 // The refresh path: what the lens shows for the current pointer position.
 #include "render/render.h"
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -97,15 +96,12 @@ bool SelfImageOffset(const LensGeometry& g, int readingFlag, int movedAside, int
 
 LensRect UnseenSourceCells(const LensGeometry& g, int readingFlag, int proFlag, int movedAside,
                            int px, int py) {
-    const int x0 = px - g.SourceColumns / 2;
-    const int y0 = py - g.SourceRows / 2;
     const LensRect w = LensPlace(g, readingFlag, movedAside);
     // One cell in from each edge the self-image has inside the area: a
     // stretch that is not a whole multiple (Pro's closing grid line) may
     // carry a border cell a pixel past it.
-    LensRect r{std::max(0, w.left - x0 + 1), std::max(0, w.top - y0 + 1),
-               std::min(g.SourceColumns, w.right - x0 - 1),
-               std::min(g.SourceRows, w.bottom - y0 - 1)};
+    const LensRect r =
+        CapturedCells(g, px, py, LensRect{w.left + 1, w.top + 1, w.right - 1, w.bottom - 1});
     const int hc = g.SourceColumns / 2;
     const int hr = g.SourceRows / 2;
     const bool pointerCellInside = hc >= r.left && hc < r.right && hr >= r.top && hr < r.bottom;
