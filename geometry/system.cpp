@@ -20,14 +20,33 @@ BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT r, LPARAM param) {
 using MetricsForDpi = int(WINAPI*)(int, UINT);
 using DpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 
+using ThreadDpiContext = DPI_AWARENESS_CONTEXT(WINAPI*)();
+using SameDpiContexts = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT);
+
+FARPROC User32Function(const char* name) {
+    return GetProcAddress(GetModuleHandleA("user32.dll"), name);
+}
+
+// Only per-monitor v2 (Windows 10 1703 on) draws a window's frame at the DPI
+// of its monitor; under per-monitor v1 (8.1 to 10 1607) and system awareness
+// the frame keeps the system DPI that GetSystemMetrics gives.
+bool FrameFollowsMonitorDpi() {
+    const auto current = reinterpret_cast<ThreadDpiContext>(
+        reinterpret_cast<void*>(User32Function("GetThreadDpiAwarenessContext")));
+    const auto same = reinterpret_cast<SameDpiContexts>(
+        reinterpret_cast<void*>(User32Function("AreDpiAwarenessContextsEqual")));
+    return current && same && same(current(), DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+}
+
 // GetSystemMetrics keeps the DPI the session started with, while the
-// per-monitor manifest makes the lens's frame follow the DPI of the monitor
-// it is on now: a scale changed since sign-in would clip the image. Both calls
+// per-monitor v2 manifest makes the lens's frame follow the DPI of the monitor
+// it is on now: a scale changed since sign-in would clip the image. The calls
 // come with Windows 10 1607 (shcore's with 8.1), so they are looked up here.
 void ReadFrameMetrics(SystemFacts& facts) {
-    const auto metrics = reinterpret_cast<MetricsForDpi>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"),
-                                               "GetSystemMetricsForDpi")));
+    const auto metrics =
+        FrameFollowsMonitorDpi() ? reinterpret_cast<MetricsForDpi>(reinterpret_cast<void*>(
+                                       User32Function("GetSystemMetricsForDpi")))
+                                 : nullptr;
     HMODULE shcore = metrics ? LoadLibraryA("shcore.dll") : nullptr;
     const auto dpiOf = shcore ? reinterpret_cast<DpiForMonitor>(reinterpret_cast<void*>(
                                     GetProcAddress(shcore, "GetDpiForMonitor")))
