@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 #include "app/app.h"
 #include "geometry/geometry.h"
@@ -71,8 +72,8 @@ bool IsPro(const LensSettingsRecord& s) {
     return s.ProFlag == 1 && s.ReadingFlag == 0;
 }
 
-bool FileInWorkingDirectory(const char* name) {
-    const DWORD attributes = GetFileAttributesA(name);
+bool FileInWorkingDirectory(const wchar_t* name) {
+    const DWORD attributes = GetFileAttributesW(name);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -80,24 +81,25 @@ void OpenHelp() {
     // Without the file the help engine blocks behind a dialog (or is missing
     // altogether on current Windows); a missing file is reported to nobody.
     if (FileInWorkingDirectory(HELP_FILE_NAME))
-        WinHelpA(LensWindow, HELP_FILE_NAME, HELP_FINDER, 0);
+        WinHelpW(LensWindow, HELP_FILE_NAME, HELP_FINDER, 0);
 }
 
 // Starts the about program that lies beside the running Vellix.exe, without
 // waiting for it: the working directory can be any folder, and whatever
 // program of that name lies there is not ours.
 void StartAboutProgram() {
-    char module[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
-    char program[MAX_PATH];
-    if (length == 0 || length >= MAX_PATH ||
-        !FileBesideProgram(module, ABOUT_PROGRAM_NAME, program, sizeof(program)))
+    wchar_t module[PathCapacity] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, module, PathCapacity);
+    wchar_t program[PathCapacity];
+    if (length == 0 || length >= PathCapacity ||
+        !FileBesideProgram(module, ABOUT_PROGRAM_NAME, program, PathCapacity))
         return;
-    char commandLine[] = "\"" ABOUT_PROGRAM_NAME "\" a";
-    STARTUPINFOA startup{};
+    // CreateProcessW may write into the command line.
+    wchar_t commandLine[] = L"\"" ABOUT_PROGRAM_NAME L"\" a";
+    STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (CreateProcessA(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (CreateProcessW(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                        &startup, &process)) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
@@ -106,16 +108,17 @@ void StartAboutProgram() {
 
 }  // namespace
 
-bool FileBesideProgram(const char* programPath, const char* name, char* out, size_t capacity) {
+bool FileBesideProgram(const wchar_t* programPath, const wchar_t* name, wchar_t* out,
+                       size_t capacity) {
     size_t folder = 0;  // up to and with the last separator
     for (size_t i = 0; programPath[i]; ++i)
-        if (programPath[i] == '\\' || programPath[i] == '/')
+        if (programPath[i] == L'\\' || programPath[i] == L'/')
             folder = i + 1;
-    const size_t nameLength = strlen(name);
+    const size_t nameLength = wcslen(name);
     if (folder == 0 || folder + nameLength + 1 > capacity)
         return false;
-    memcpy(out, programPath, folder);
-    memcpy(out + folder, name, nameLength + 1);
+    wmemcpy(out, programPath, folder);
+    wmemcpy(out + folder, name, nameLength + 1);
     return true;
 }
 

@@ -32,12 +32,14 @@ enum MenuCommand {
 
 // The help file is looked for in the working directory, the about program
 // beside the running program.
-#define HELP_FILE_NAME "VELLIX HELP.HLP"
-#define ABOUT_PROGRAM_NAME "About Box.exe"
+#define HELP_FILE_NAME L"VELLIX HELP.HLP"
+#define ABOUT_PROGRAM_NAME L"About Box.exe"
 
 // The full path of name in the folder of programPath (a full path): false
 // when programPath has no folder or the result would not fit in capacity.
-bool FileBesideProgram(const char* programPath, const char* name, char* out, size_t capacity);
+// Wide, as the program's folder may be named in any script.
+bool FileBesideProgram(const wchar_t* programPath, const wchar_t* name, wchar_t* out,
+                       size_t capacity);
 
 void BuildTrayMenu();
 // Opens the menu at the pointer and returns when it has closed.

@@ -2,8 +2,8 @@
 
 LensSettingsRecord LensSettings;
 ProfileDefaultsRecord ProfileDefaults;
-char StartDirectory[PathCapacity];
-char ProgramPath[PathCapacity];
+wchar_t StartDirectory[PathCapacity];
+wchar_t ProgramPath[PathCapacity];
 
 ProfileDefaultsRecord StandardProfileDefaults() {
     ProfileDefaultsRecord d{};

@@ -40,8 +40,9 @@ extern LensSettingsRecord LensSettings;
 extern ProfileDefaultsRecord ProfileDefaults;
 
 constexpr int PathCapacity = 260;
-extern char StartDirectory[PathCapacity];
-extern char ProgramPath[PathCapacity];
+// Wide: the folders may be named in any script.
+extern wchar_t StartDirectory[PathCapacity];
+extern wchar_t ProgramPath[PathCapacity];
 
 // The fixed defaults that stand in for a missing file, key or value.
 ProfileDefaultsRecord StandardProfileDefaults();
@@ -89,5 +90,5 @@ void ApplyStartupShortcut();
 void CreateStartupShortcut();
 void DeleteStartupShortcut();
 // The shortcut's full path; false if the Startup folder is unknown or the
-// path would not fit in capacity bytes.
-bool StartupShortcutPath(char* path, int capacity);
+// path would not fit in capacity characters.
+bool StartupShortcutPath(wchar_t* path, int capacity);

@@ -1,23 +1,67 @@
 // The start-with-Windows shortcut "Vellix.lnk" in the user's Startup folder.
+// Every path here is wide: a user name or folder in another script than the
+// system's code page would otherwise turn into question marks.
 #include <windows.h>
 
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
 
-#include <cstring>
+#include <cwchar>
 
 #include "app/app.h"
 #include "settings/settings.h"
 
 namespace {
 
-constexpr char ShortcutName[] = "\\Vellix.lnk";
+constexpr wchar_t ShortcutName[] = L"\\Vellix.lnk";
+
+// FOLDERID_Startup, spelled out so that no GUID library is needed.
+constexpr GUID StartupFolderId = {
+    0xB97D20BB, 0xF46A, 0x4C97, {0xBA, 0x10, 0x5E, 0x36, 0x08, 0x43, 0x08, 0x54}};
+constexpr DWORD KnownFolderCreate = 0x00008000;  // KF_FLAG_CREATE
+
+using KnownFolderPathFunction = HRESULT(WINAPI*)(REFGUID, DWORD, HANDLE, PWSTR*);
+
+// The Startup folder, made first when create is set (a new user profile may
+// not have it yet). SHGetKnownFolderPath is looked up at run time: Windows XP
+// has only the older call.
+bool StartupFolder(wchar_t* folder, size_t capacity, bool create) {
+    folder[0] = L'\0';
+    const HMODULE shell = GetModuleHandleW(L"shell32.dll");
+    const auto knownFolderPath = reinterpret_cast<KnownFolderPathFunction>(
+        shell ? reinterpret_cast<void*>(GetProcAddress(shell, "SHGetKnownFolderPath")) : nullptr);
+    if (knownFolderPath) {
+        PWSTR found = nullptr;
+        const HRESULT result =
+            knownFolderPath(StartupFolderId, create ? KnownFolderCreate : 0, nullptr, &found);
+        const bool fits = SUCCEEDED(result) && found && wcslen(found) < capacity;
+        if (fits)
+            wcscpy(folder, found);
+        CoTaskMemFree(found);
+        return fits && folder[0] != L'\0';
+    }
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(LensWindow, path, CSIDL_STARTUP, create) || path[0] == L'\0' ||
+        wcslen(path) >= capacity)
+        return false;
+    wcscpy(folder, path);
+    return true;
+}
+
+bool ShortcutPathIn(const wchar_t* folder, wchar_t* path, int capacity) {
+    const size_t length = wcslen(folder);
+    if (length + ARRAYSIZE(ShortcutName) > static_cast<size_t>(capacity))
+        return false;
+    wmemcpy(path, folder, length);
+    wmemcpy(path + length, ShortcutName, ARRAYSIZE(ShortcutName));
+    return true;
+}
 
 // Writes the link through the shell's own link object; nothing is reported.
-void SaveShellLink(const char* target, const char* directory, const wchar_t* linkPath) {
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+void SaveShellLink(const wchar_t* target, const wchar_t* directory, const wchar_t* linkPath) {
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link))))
         return;
     link->SetPath(target);
@@ -30,58 +74,45 @@ void SaveShellLink(const char* target, const char* directory, const wchar_t* lin
     link->Release();
 }
 
+bool IsFile(const wchar_t* path) {
+    // A folder of that name is no shortcut.
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace
 
-bool StartupShortcutPath(char* path, int capacity) {
-    char folder[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathA(LensWindow, folder, CSIDL_STARTUP, FALSE) || folder[0] == '\0')
-        return false;
-    const size_t length = strlen(folder);
-    if (length + sizeof(ShortcutName) > static_cast<size_t>(capacity))
-        return false;
-    memcpy(path, folder, length);
-    memcpy(path + length, ShortcutName, sizeof(ShortcutName));
-    return true;
+bool StartupShortcutPath(wchar_t* path, int capacity) {
+    wchar_t folder[PathCapacity];
+    return StartupFolder(folder, PathCapacity, false) && ShortcutPathIn(folder, path, capacity);
 }
 
 void TestStartupShortcut() {
-    char path[PathCapacity];
-    if (!StartupShortcutPath(path, PathCapacity)) {
-        LensSettings.StartupShortcut = 0;
-        return;
-    }
-    // A folder of that name is no shortcut.
-    const DWORD attributes = GetFileAttributesA(path);
-    LensSettings.StartupShortcut =
-        attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    wchar_t path[PathCapacity];
+    LensSettings.StartupShortcut = StartupShortcutPath(path, PathCapacity) && IsFile(path);
 }
 
 void CreateStartupShortcut() {
-    // A new user profile may not have the folder yet.
-    char folder[MAX_PATH] = {};
-    SHGetSpecialFolderPathA(LensWindow, folder, CSIDL_STARTUP, TRUE);
-    char path[PathCapacity];
-    if (!StartupShortcutPath(path, PathCapacity))
+    wchar_t folder[PathCapacity];
+    wchar_t path[PathCapacity];
+    if (!StartupFolder(folder, PathCapacity, true) || !ShortcutPathIn(folder, path, PathCapacity))
         return;
     // The target is this program itself, wherever it was started from; the
     // working directory keeps its settings where they were.
-    char target[PathCapacity] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, target, PathCapacity);
+    wchar_t target[PathCapacity] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, target, PathCapacity);
     if (length == 0 || length >= PathCapacity)
         return;
-    wchar_t widePath[PathCapacity] = {};
-    if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path, -1, widePath, PathCapacity) == 0)
-        return;
     const HRESULT com = CoInitialize(nullptr);
-    SaveShellLink(target, StartDirectory, widePath);
+    SaveShellLink(target, StartDirectory, path);
     if (SUCCEEDED(com))
         CoUninitialize();
 }
 
 void DeleteStartupShortcut() {
-    char path[PathCapacity];
-    if (StartupShortcutPath(path, PathCapacity) && FileExists(path))
-        DeleteFileA(path);
+    wchar_t path[PathCapacity];
+    if (StartupShortcutPath(path, PathCapacity) && IsFile(path))
+        DeleteFileW(path);
 }
 
 void ApplyStartupShortcut() {

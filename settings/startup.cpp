@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 
 #include "app/app.h"
 #include "avoidance/avoidance.h"
@@ -10,12 +10,12 @@
 
 namespace {
 
-// Appends src to dst without ever writing past PathCapacity bytes.
-void AppendBounded(char* dst, const char* src) {
-    size_t used = strlen(dst);
+// Appends src to dst without ever writing past PathCapacity characters.
+void AppendBounded(wchar_t* dst, const wchar_t* src) {
+    size_t used = wcslen(dst);
     while (*src && used + 1 < PathCapacity)
         dst[used++] = *src++;
-    dst[used] = '\0';
+    dst[used] = L'\0';
 }
 
 }  // namespace
@@ -34,11 +34,11 @@ void InitSettings() {
     LensSettings.StartupShortcut = 0;
     TestStartupShortcut();
 
-    StartDirectory[0] = '\0';
-    GetCurrentDirectoryA(PathCapacity, StartDirectory);
-    ProgramPath[0] = '\0';
+    StartDirectory[0] = L'\0';
+    GetCurrentDirectoryW(PathCapacity, StartDirectory);
+    ProgramPath[0] = L'\0';
     AppendBounded(ProgramPath, StartDirectory);
-    AppendBounded(ProgramPath, "\\Vellix.exe");
+    AppendBounded(ProgramPath, L"\\Vellix.exe");
 
     MenuIdle = 1;
     LensShown = 0;

@@ -16,18 +16,16 @@
 namespace {
 
 // Target and working directory of a link file, as the shell reads them.
-bool ReadLink(const char* path, std::string* target, std::string* directory) {
-    wchar_t wide[MAX_PATH] = {};
-    MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH);
+bool ReadLink(const wchar_t* path, std::wstring* target, std::wstring* directory) {
     CoInitialize(nullptr);
     bool loaded = false;
-    IShellLinkA* link = nullptr;
+    IShellLinkW* link = nullptr;
     IPersistFile* file = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                    reinterpret_cast<void**>(&link))) &&
         SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        char text[2][MAX_PATH] = {};
-        loaded = SUCCEEDED(file->Load(wide, STGM_READ)) &&
+        wchar_t text[2][MAX_PATH] = {};
+        loaded = SUCCEEDED(file->Load(path, STGM_READ)) &&
                  SUCCEEDED(link->GetPath(text[0], MAX_PATH, nullptr, SLGP_RAWPATH)) &&
                  SUCCEEDED(link->GetWorkingDirectory(text[1], MAX_PATH));
         *target = text[0];
@@ -41,50 +39,57 @@ bool ReadLink(const char* path, std::string* target, std::string* directory) {
     return loaded;
 }
 
-bool SamePath(const std::string& a, const std::string& b) {
-    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return lstrcmpiW(a.c_str(), b.c_str()) == 0;
+}
+
+std::string Narrow(const std::wstring& text) {
+    char out[MAX_PATH * 3] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out, sizeof(out), nullptr, nullptr);
+    return out;
 }
 
 class Shortcut : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(StartupShortcutPath(path, sizeof(path)));
-        ASSERT_GT(GetModuleFileNameA(nullptr, self, sizeof(self)), 0u);
+        ASSERT_TRUE(StartupShortcutPath(path, PathCapacity));
+        ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
         // Started from a directory that does not hold the program.
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        GetCurrentDirectoryA(MAX_PATH, previous);
-        ASSERT_TRUE(SetCurrentDirectoryA(temp));
-        GetCurrentDirectoryA(PathCapacity, StartDirectory);
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        GetCurrentDirectoryW(MAX_PATH, previous);
+        ASSERT_TRUE(SetCurrentDirectoryW(temp));
+        GetCurrentDirectoryW(PathCapacity, StartDirectory);
     }
     void TearDown() override {
-        DeleteFileA(path);
-        SetCurrentDirectoryA(previous);
+        DeleteFileW(path);
+        SetCurrentDirectoryW(previous);
     }
-    char path[PathCapacity] = {};
-    char self[MAX_PATH] = {};
-    char previous[MAX_PATH] = {};
+    wchar_t path[PathCapacity] = {};
+    wchar_t self[MAX_PATH] = {};
+    wchar_t previous[MAX_PATH] = {};
 };
 
 TEST_F(Shortcut, TheMenuFlagWritesAShortcutToThisProgramAndRemovesIt) {
-    EXPECT_NE(std::string(path).find("\\Vellix.lnk"), std::string::npos);
+    EXPECT_NE(std::wstring(path).find(L"\\Vellix.lnk"), std::wstring::npos);
     // One made meanwhile by a copy elsewhere is replaced.
     CreateStartupShortcut();
-    GetTempPathA(PathCapacity, StartDirectory);
-    lstrcatA(StartDirectory, "elsewhere");
+    // A working directory in two scripts the code page cannot both spell.
+    GetTempPathW(PathCapacity, StartDirectory);
+    lstrcatW(StartDirectory, L"\u0420\u0430\u0431\u043E\u0447\u0438\u0439-\u6E2C\u8A66");
 
     LensSettings.StartupShortcut = 1;
     ApplyStartupShortcut();
     TestStartupShortcut();
     EXPECT_EQ(LensSettings.StartupShortcut, 1);
-    std::string target, directory;
+    std::wstring target, directory;
     ASSERT_TRUE(ReadLink(path, &target, &directory));
-    EXPECT_TRUE(SamePath(target, self)) << target << " vs " << self;
-    EXPECT_TRUE(SamePath(directory, StartDirectory)) << directory;
+    EXPECT_TRUE(SamePath(target, self)) << Narrow(target) << " vs " << Narrow(self);
+    EXPECT_TRUE(SamePath(directory, StartDirectory)) << Narrow(directory);
 
     LensSettings.StartupShortcut = 0;
     ApplyStartupShortcut();
-    EXPECT_EQ(GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(path), INVALID_FILE_ATTRIBUTES);
     TestStartupShortcut();
     EXPECT_EQ(LensSettings.StartupShortcut, 0);
     // Turning it off again with no file is harmless.
@@ -99,11 +104,11 @@ TEST_F(Shortcut, TheStartupMarkFollowsWhetherTheShortcutExists) {
         return (GetMenuState(TrayMenu, CmdStartup, MF_BYCOMMAND) & MF_CHECKED) != 0;
     };
     LensSettings.StartupShortcut = 0;
-    ASSERT_TRUE(CreateDirectoryA(path, nullptr));  // a folder in the way: the write fails
+    ASSERT_TRUE(CreateDirectoryW(path, nullptr));  // a folder in the way: the write fails
     HandleMenuCommand(CmdStartup);
     EXPECT_EQ(LensSettings.StartupShortcut, 0);
     EXPECT_FALSE(checked());
-    ASSERT_TRUE(RemoveDirectoryA(path));
+    ASSERT_TRUE(RemoveDirectoryW(path));
 
     HandleMenuCommand(CmdStartup);
     EXPECT_EQ(LensSettings.StartupShortcut, 1);
@@ -111,7 +116,7 @@ TEST_F(Shortcut, TheStartupMarkFollowsWhetherTheShortcutExists) {
     HandleMenuCommand(CmdStartup);
     EXPECT_EQ(LensSettings.StartupShortcut, 0);
     EXPECT_FALSE(checked());
-    EXPECT_EQ(GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(path), INVALID_FILE_ATTRIBUTES);
     DestroyTrayMenu();
 }
 
