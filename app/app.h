@@ -52,3 +52,42 @@ struct WindowsVersionInfo {
 bool RunningUnderWine();
 WindowsVersionInfo WindowsVersion();  // the real version, whatever the manifest says
 bool ExcludeFromCaptureSupported(const WindowsVersionInfo& v);
+
+// The DPI awareness the manifest gives each Windows version.
+enum DpiMode { DpiSystemAware, DpiPerMonitor, DpiPerMonitorV2 };
+DpiMode DpiModeFor(const WindowsVersionInfo& v);
+
+// Accessibility shortcuts (five Shift presses, a long right Shift) open a
+// prompt that takes the keyboard from the lens. Where the feature itself is
+// off, its shortcut bits are cleared while the lens is shown.
+DWORD ShortcutFlagsToClear(DWORD flags, DWORD featureOn);
+DWORD ShortcutFlagsRestored(DWORD flags, DWORD cleared);
+void SuspendAccessibilityShortcuts();  // at show
+void RestoreAccessibilityShortcuts();  // at hide, exit and the end of a session
+
+// Dynamic refresh every 10 ms: a high-resolution waitable timer that the
+// message loop waits on, a periodic timer with the system timer raised to
+// 1 ms, or the plain periodic timer.
+enum DynamicTimerKind {
+    DynamicTimerNone,
+    DynamicTimerPlain,
+    DynamicTimerRaisedResolution,
+    DynamicTimerWaitable
+};
+DynamicTimerKind DynamicTimerFor(const WindowsVersionInfo& v, bool wine);
+extern DynamicTimerKind DynamicTimerChoice;  // set at start-up from the system
+void StartDynamicTimer();
+void StopDynamicTimer();
+// The waitable timer the message loop waits on, or nullptr.
+HANDLE DynamicWaitHandle();
+// What runs now (DynamicTimerNone when stopped); a waitable timer the system
+// refused runs as the raised periodic timer.
+DynamicTimerKind DynamicTimerRunning();
+// One Dynamic tick, from either timer.
+void DynamicTick();
+// Until WM_QUIT: messages, and the waitable timer's ticks while it runs.
+int RunMessageLoop();
+
+// Lets Explorer's "TaskbarCreated" reach an elevated program (UIPI), where
+// the system has the call; false where it refused or had none.
+bool AllowTaskbarCreated(HWND window, UINT message);

@@ -70,13 +70,16 @@ void ShowOrHideLens() {
     else if (LensSettings.ReadingFlag == 1)
         BuildReadingMask();
     ShowBothWindows();
+    // The lens's Shift copies must not open the Sticky Keys prompt.
+    SuspendAccessibilityShortcuts();
 }
 
 void HideLens() {
     LensShown = 0;
     LensActive = 0;
     if (LensSettings.DynamicRefresh == 1)
-        KillTimer(LensWindow, DynamicTimer);
+        StopDynamicTimer();
+    RestoreAccessibilityShortcuts();
     ShowWindow(LensWindow, SW_HIDE);
     ShowWindow(InputOverlay, SW_HIDE);
     // A pause still pending would end while hidden and leave the next show
@@ -93,9 +96,9 @@ void ToggleActive() {
         if (OverlayMode())
             BlitOverlay();
         if (LensSettings.DynamicRefresh == 1)
-            SetTimer(LensWindow, DynamicTimer, DynamicTimerMs, nullptr);
+            StartDynamicTimer();
     } else if (LensSettings.DynamicRefresh == 1) {
-        KillTimer(LensWindow, DynamicTimer);
+        StopDynamicTimer();
     }
     RefreshLens();
 }
@@ -108,6 +111,10 @@ void RefreshFromPointer() {
     }
     if (LensActive == 0)
         CheckDodge();
+}
+
+void DynamicTick() {
+    RefreshFromPointer();
 }
 
 void PaintLens() {

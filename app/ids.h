@@ -13,6 +13,8 @@ constexpr unsigned TrayRecordSize = 508;  // NOTIFYICONDATAA as the tray expects
 // Timers, all on the lens window.
 constexpr unsigned DynamicTimer = 21;
 constexpr unsigned DynamicTimerMs = 10;
+// CREATE_WAITABLE_TIMER_HIGH_RESOLUTION (Windows 10 1803), missing from older headers.
+constexpr unsigned long HighResolutionTimerFlag = 0x00000002;
 constexpr unsigned DodgeAsideTimer = 5;
 constexpr unsigned DodgeHomeTimer = 6;
 
@@ -21,3 +23,8 @@ constexpr unsigned DodgeHomeTimer = 6;
 constexpr unsigned TrayRetryTimer = 31;
 constexpr unsigned TrayRetryMs = 2000;
 constexpr int TrayRetryLimit = 30;
+
+// The accessibility shortcut bits, the same in STICKYKEYS, FILTERKEYS and
+// TOGGLEKEYS (SKF_/FKF_/TKF_HOTKEYACTIVE and _CONFIRMHOTKEY).
+constexpr unsigned long ShortcutHotkeyActive = 0x00000004;
+constexpr unsigned long ShortcutConfirmHotkey = 0x00000008;

@@ -94,7 +94,7 @@ void OnTimer(WPARAM id) {
         // Periodic from activation until the lens is deactivated or hidden:
         // re-arming it at every tick cost two round trips to the wineserver,
         // and the system never queues more than one tick of a timer.
-        RefreshFromPointer();
+        DynamicTick();
     }
 }
 
@@ -161,9 +161,12 @@ void SaveSettingsOnce() {
     SaveActiveProfile();
 }
 
+// The session ends without the windows being destroyed.
 void OnEndSession(WPARAM ending) {
-    if (ending)
-        SaveSettingsOnce();
+    if (!ending)
+        return;
+    SaveSettingsOnce();
+    RestoreAccessibilityShortcuts();
 }
 
 // A monitor plugged in or a mode changed while Vellix runs: the old display
@@ -178,6 +181,8 @@ void OnDisplayChange() {
 
 void OnLensDestroy() {
     SaveSettingsOnce();
+    StopDynamicTimer();
+    RestoreAccessibilityShortcuts();
     KillTimer(LensWindow, TrayRetryTimer);
     ReleaseDrawingResources();
     DestroyWindow(InputOverlay);
@@ -318,16 +323,63 @@ void PrepareTrayIcon() {
     TrayIcon.uVersion = NOTIFYICON_VERSION;
 }
 
+}  // namespace
+
 int RunMessageLoop() {
     MSG msg{};
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+    for (;;) {
+        const HANDLE timer = DynamicWaitHandle();
+        if (!timer) {
+            if (GetMessageA(&msg, nullptr, 0, 0) <= 0)
+                return static_cast<int>(msg.wParam);
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            continue;
+        }
+        // The timer comes first in the wait, so a busy queue cannot hold the
+        // refresh back; its ticks merge as WM_TIMER's do.
+        if (MsgWaitForMultipleObjectsEx(1, &timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
+            WAIT_OBJECT_0) {
+            DynamicTick();
+            continue;
+        }
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                return static_cast<int>(msg.wParam);
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            if (DynamicWaitHandle() != timer)
+                break;  // stopped or started anew by what was handled
+        }
     }
-    return static_cast<int>(msg.wParam);
 }
 
-}  // namespace
+bool AllowTaskbarCreated(HWND window, UINT message) {
+    using FilterExProc = BOOL(WINAPI*)(HWND, UINT, DWORD, CHANGEFILTERSTRUCT*);
+    using FilterProc = BOOL(WINAPI*)(UINT, DWORD);
+    const HMODULE user32 = GetModuleHandleA("user32.dll");
+    if (!user32 || message == 0)
+        return false;
+    // Windows 7 filters per window; Vista only per process.
+    const auto filterEx = reinterpret_cast<FilterExProc>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")));
+    if (filterEx)
+        return filterEx(window, message, MSGFLT_ALLOW, nullptr) != FALSE;
+    const auto filter = reinterpret_cast<FilterProc>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")));
+    return filter && filter(message, MSGFLT_ADD) != FALSE;
+}
+
+DpiMode DpiModeFor(const WindowsVersionInfo& v) {
+    // dpiAwareness is read from Windows 10 1607 (build 14393), PerMonitorV2
+    // known from 1703 (15063); before 1607 "true/pm" is read instead, whose
+    // "/pm" means per monitor from Windows 8.1 (6.3) on.
+    if (v.major > 10 || (v.major == 10 && v.build >= 15063))
+        return DpiPerMonitorV2;
+    if (v.major == 10 || (v.major == 6 && v.minor >= 3))
+        return DpiPerMonitor;
+    return DpiSystemAware;
+}
 
 KeyAction KeyDownAction(WPARAM key, LPARAM flags, int lensShown) {
     if (!IsKeptKey(key))
@@ -406,6 +458,10 @@ int RunVellix(HINSTANCE module) {
     BuildTrayMenu();
     LayoutLens();
     TaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+    // Run elevated, the program would otherwise never hear that Explorer
+    // started again, and its icon would be gone for good.
+    AllowTaskbarCreated(LensWindow, TaskbarCreatedMessage);
+    DynamicTimerChoice = DynamicTimerFor(WindowsVersion(), RunningUnderWine());
     PrepareTrayIcon();
     AddTrayIcon();
     SyncMenuChecks();

@@ -248,4 +248,54 @@ TEST_F(LiveTimer, AMoveIntoHomeSendsTheInactiveLensAside) {
     EXPECT_EQ(PendingTicks(), 0);
 }
 
+// Ends RunMessageLoop once a refresh has read the pointer (or after a
+// generous timeout).
+bool LoopRefreshed;
+DWORD LoopStart;
+void CALLBACK EndLoopOnceRefreshed(HWND, UINT, UINT_PTR id, DWORD) {
+    LoopRefreshed = !Unchanged(PointerPos);
+    if (LoopRefreshed || GetTickCount() - LoopStart > 20000) {
+        KillTimer(nullptr, id);
+        PostQuitMessage(7);
+    }
+}
+
+// Where Windows has high-resolution waitable timers, the message loop waits on
+// one instead of the periodic timer; elsewhere the periodic timer runs with
+// the system timer raised. Both, as Windows would choose them, under Wine.
+TEST_F(LiveTimer, TheWaitableTimerTicksThroughTheMessageLoopAndStopsWithTheLens) {
+    const DynamicTimerKind chosen = DynamicTimerChoice;
+    DynamicTimerChoice = DynamicTimerWaitable;
+    ToggleActive();
+    ASSERT_EQ(DynamicTimerRunning(), DynamicTimerWaitable);
+    const HANDLE timer = DynamicWaitHandle();
+    ASSERT_NE(timer, nullptr);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(WaitForSingleObject(timer, 5000), WAIT_OBJECT_0);  // periodic
+    EXPECT_EQ(PendingTicks(), 0);  // no WM_TIMER beside it
+
+    // The program's own loop refreshes at the timer's ticks and still ends
+    // at WM_QUIT; the check runs from a message the loop handles.
+    LoopRefreshed = false;
+    LoopStart = GetTickCount();
+    PointerPos = Unread;
+    SetTimer(nullptr, 0, 20, EndLoopOnceRefreshed);
+    EXPECT_EQ(RunMessageLoop(), 7);
+    EXPECT_TRUE(LoopRefreshed);
+
+    ToggleActive();
+    EXPECT_EQ(DynamicTimerRunning(), DynamicTimerNone);
+    EXPECT_EQ(DynamicWaitHandle(), nullptr);
+
+    DynamicTimerChoice = DynamicTimerRaisedResolution;
+    ToggleActive();
+    EXPECT_EQ(DynamicTimerRunning(), DynamicTimerRaisedResolution);
+    EXPECT_EQ(DynamicWaitHandle(), nullptr);
+    EXPECT_EQ(PendingTicks(), 1);
+    HideLens();
+    EXPECT_EQ(DynamicTimerRunning(), DynamicTimerNone);
+    EXPECT_EQ(PendingTicks(), 0);
+    DynamicTimerChoice = chosen;
+}
+
 }  // namespace

@@ -1,0 +1,152 @@
+// What the lens asks of the system while it is shown: the accessibility
+// shortcuts out of the way of its keys, and a Dynamic refresh that really
+// ticks every 10 ms.
+#include "app/app.h"
+
+#include <mmsystem.h>
+
+#include "settings/settings.h"
+
+namespace {
+
+// The bits of each feature's flags that Vellix cleared at the show, to be
+// set again at the hide; 0 where nothing was cleared.
+DWORD StickyCleared, FilterCleared, ToggleCleared;
+
+// SystemParametersInfo's get and set for one of the three records; each
+// starts with its cbSize.
+template <typename Record>
+bool ReadFeature(UINT get, Record& r) {
+    r = Record{};
+    r.cbSize = sizeof(Record);
+    return SystemParametersInfoW(get, sizeof(Record), &r, 0) != FALSE;
+}
+
+// Only for this session: without SPIF_UPDATEINIFILE the user's stored
+// settings are untouched, and signing out brings them back.
+template <typename Record>
+DWORD SuspendFeature(UINT get, UINT set, DWORD featureOn) {
+    Record r;
+    if (!ReadFeature(get, r))
+        return 0;
+    const DWORD clear = ShortcutFlagsToClear(r.dwFlags, featureOn);
+    if (clear == 0)
+        return 0;
+    r.dwFlags &= ~clear;
+    return SystemParametersInfoW(set, sizeof(Record), &r, 0) ? clear : 0;
+}
+
+template <typename Record>
+void RestoreFeature(UINT get, UINT set, DWORD& cleared) {
+    Record r;
+    if (cleared != 0 && ReadFeature(get, r)) {
+        r.dwFlags = ShortcutFlagsRestored(r.dwFlags, cleared);
+        SystemParametersInfoW(set, sizeof(Record), &r, 0);
+    }
+    cleared = 0;
+}
+
+// The Dynamic refresh as it runs now.
+DynamicTimerKind RunningKind = DynamicTimerPlain;
+bool Running;
+HANDLE WaitableTimer;
+
+// The waitable timer, or nullptr where the system has no high-resolution one.
+HANDLE StartWaitableTimer() {
+    const HANDLE timer = CreateWaitableTimerExW(nullptr, nullptr, HighResolutionTimerFlag,
+                                                TIMER_ALL_ACCESS);
+    if (!timer)
+        return nullptr;
+    LARGE_INTEGER due{};
+    due.QuadPart = -static_cast<LONGLONG>(DynamicTimerMs) * 10000;  // relative, 100 ns units
+    if (!SetWaitableTimer(timer, &due, DynamicTimerMs, nullptr, nullptr, FALSE)) {
+        CloseHandle(timer);
+        return nullptr;
+    }
+    return timer;
+}
+
+}  // namespace
+
+DWORD ShortcutFlagsToClear(DWORD flags, DWORD featureOn) {
+    // A feature the user turned on keeps its shortcut: it is how they turn it off.
+    if ((flags & featureOn) != 0)
+        return 0;
+    return flags & (ShortcutHotkeyActive | ShortcutConfirmHotkey);
+}
+
+DWORD ShortcutFlagsRestored(DWORD flags, DWORD cleared) {
+    return flags | (cleared & (ShortcutHotkeyActive | ShortcutConfirmHotkey));
+}
+
+void SuspendAccessibilityShortcuts() {
+    if (StickyCleared == 0)
+        StickyCleared =
+            SuspendFeature<STICKYKEYS>(SPI_GETSTICKYKEYS, SPI_SETSTICKYKEYS, SKF_STICKYKEYSON);
+    if (FilterCleared == 0)
+        FilterCleared =
+            SuspendFeature<FILTERKEYS>(SPI_GETFILTERKEYS, SPI_SETFILTERKEYS, FKF_FILTERKEYSON);
+    if (ToggleCleared == 0)
+        ToggleCleared =
+            SuspendFeature<TOGGLEKEYS>(SPI_GETTOGGLEKEYS, SPI_SETTOGGLEKEYS, TKF_TOGGLEKEYSON);
+}
+
+void RestoreAccessibilityShortcuts() {
+    RestoreFeature<STICKYKEYS>(SPI_GETSTICKYKEYS, SPI_SETSTICKYKEYS, StickyCleared);
+    RestoreFeature<FILTERKEYS>(SPI_GETFILTERKEYS, SPI_SETFILTERKEYS, FilterCleared);
+    RestoreFeature<TOGGLEKEYS>(SPI_GETTOGGLEKEYS, SPI_SETTOGGLEKEYS, ToggleCleared);
+}
+
+DynamicTimerKind DynamicTimerFor(const WindowsVersionInfo& v, bool wine) {
+    // Wine's timers already tick every 10 ms, and its periodic timer is what
+    // the live benchmark measured; a wait in the message loop would only add
+    // wineserver round trips.
+    if (wine)
+        return DynamicTimerPlain;
+    // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION comes with Windows 10 1803 (build 17134).
+    if (v.major > 10 || (v.major == 10 && v.build >= 17134))
+        return DynamicTimerWaitable;
+    // Elsewhere SetTimer fires at the system timer's rate, 15.6 ms by default.
+    return DynamicTimerRaisedResolution;
+}
+
+DynamicTimerKind DynamicTimerChoice = DynamicTimerPlain;
+
+void StartDynamicTimer() {
+    StopDynamicTimer();
+    RunningKind = DynamicTimerChoice;
+    Running = true;
+    if (RunningKind == DynamicTimerWaitable) {
+        WaitableTimer = StartWaitableTimer();
+        if (WaitableTimer)
+            return;
+        RunningKind = DynamicTimerRaisedResolution;
+    }
+    if (RunningKind == DynamicTimerRaisedResolution)
+        timeBeginPeriod(1);
+    SetTimer(LensWindow, DynamicTimer, DynamicTimerMs, nullptr);
+}
+
+void StopDynamicTimer() {
+    if (!Running)
+        return;
+    Running = false;
+    if (WaitableTimer) {
+        CancelWaitableTimer(WaitableTimer);
+        CloseHandle(WaitableTimer);
+        WaitableTimer = nullptr;
+        return;
+    }
+    KillTimer(LensWindow, DynamicTimer);
+    // The raised rate costs every program power: only while the lens ticks.
+    if (RunningKind == DynamicTimerRaisedResolution)
+        timeEndPeriod(1);
+}
+
+HANDLE DynamicWaitHandle() {
+    return WaitableTimer;
+}
+
+DynamicTimerKind DynamicTimerRunning() {
+    return Running ? RunningKind : DynamicTimerNone;
+}

@@ -1,0 +1,65 @@
+// What each Windows gets: the accessibility shortcut bits the lens clears and
+// sets again, the DPI awareness of the manifest and the Dynamic timer.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "app/ids.h"
+
+namespace {
+
+constexpr DWORD Shortcut = ShortcutHotkeyActive;
+constexpr DWORD Confirm = ShortcutConfirmHotkey;
+constexpr DWORD Available = 0x2;  // SKF_AVAILABLE and its kin: never touched
+
+TEST(AccessibilityShortcuts, OnlyAnUnusedFeaturesShortcutIsClearedAndExactlyThatComesBack) {
+    // Feature off, shortcut on (a default Windows): both shortcut bits go.
+    EXPECT_EQ(ShortcutFlagsToClear(Available | Shortcut | Confirm, SKF_STICKYKEYSON),
+              Shortcut | Confirm);
+    EXPECT_EQ(ShortcutFlagsToClear(Available | Shortcut, FKF_FILTERKEYSON), Shortcut);
+    // Feature off, shortcut off: nothing to clear, so nothing is set again.
+    EXPECT_EQ(ShortcutFlagsToClear(Available | Confirm, TKF_TOGGLEKEYSON), Confirm);
+    EXPECT_EQ(ShortcutFlagsToClear(Available, SKF_STICKYKEYSON), 0u);
+    // Feature on: its shortcut is how the user turns it off; left alone.
+    EXPECT_EQ(ShortcutFlagsToClear(SKF_STICKYKEYSON | Shortcut | Confirm, SKF_STICKYKEYSON), 0u);
+    EXPECT_EQ(ShortcutFlagsToClear(FKF_FILTERKEYSON | Shortcut, FKF_FILTERKEYSON), 0u);
+    EXPECT_EQ(ShortcutFlagsToClear(TKF_TOGGLEKEYSON, TKF_TOGGLEKEYSON), 0u);
+
+    // Set again: only the bits cleared, over whatever the flags are by then.
+    EXPECT_EQ(ShortcutFlagsRestored(Available, Shortcut | Confirm), Available | Shortcut | Confirm);
+    EXPECT_EQ(ShortcutFlagsRestored(Available, Shortcut), Available | Shortcut);
+    EXPECT_EQ(ShortcutFlagsRestored(Available | SKF_STICKYKEYSON, 0), Available | SKF_STICKYKEYSON);
+    // A stray bit in the record kept cannot set anything but the shortcut bits.
+    EXPECT_EQ(ShortcutFlagsRestored(0, 0xFFFFFFFFu), Shortcut | Confirm);
+}
+
+TEST(WindowsVersions, DpiAwarenessAndDynamicTimerPerVersion) {
+    const struct {
+        WindowsVersionInfo version;
+        DpiMode dpi;
+        DynamicTimerKind timer;
+    } cases[] = {
+        {{6, 0, 6002}, DpiSystemAware, DynamicTimerRaisedResolution},    // Vista
+        {{6, 1, 7601}, DpiSystemAware, DynamicTimerRaisedResolution},    // 7
+        {{6, 2, 9200}, DpiSystemAware, DynamicTimerRaisedResolution},    // 8
+        {{6, 3, 9600}, DpiPerMonitor, DynamicTimerRaisedResolution},     // 8.1
+        {{10, 0, 10240}, DpiPerMonitor, DynamicTimerRaisedResolution},   // 10 1507
+        {{10, 0, 14393}, DpiPerMonitor, DynamicTimerRaisedResolution},   // 10 1607
+        {{10, 0, 15063}, DpiPerMonitorV2, DynamicTimerRaisedResolution}, // 10 1703
+        {{10, 0, 16299}, DpiPerMonitorV2, DynamicTimerRaisedResolution}, // 10 1709
+        {{10, 0, 17134}, DpiPerMonitorV2, DynamicTimerWaitable},         // 10 1803
+        {{10, 0, 18363}, DpiPerMonitorV2, DynamicTimerWaitable},         // 10 1909
+        {{10, 0, 19041}, DpiPerMonitorV2, DynamicTimerWaitable},         // 10 2004
+        {{10, 0, 22631}, DpiPerMonitorV2, DynamicTimerWaitable},         // 11 23H2
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version.build);
+        EXPECT_EQ(DpiModeFor(c.version), c.dpi);
+        EXPECT_EQ(DynamicTimerFor(c.version, false), c.timer);
+        // Wine keeps the periodic timer whatever version it reports.
+        EXPECT_EQ(DynamicTimerFor(c.version, true), DynamicTimerPlain);
+    }
+}
+
+}  // namespace
