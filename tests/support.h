@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -132,6 +136,52 @@ struct PixelSurface {
     }
 };
 
+// Paths in tests are UTF-8, so that folders in any script can be named; the
+// system is always called with the wide path.
+inline std::wstring Wide(const std::string& utf8) {
+    std::wstring wide(utf8.size() + 1, L'\0');
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(),
+                                      static_cast<int>(wide.size()));
+    wide.resize(n > 0 ? n - 1 : 0);
+    return wide;
+}
+
+inline std::string Utf8(const std::wstring& wide) {
+    std::string utf8(wide.size() * 3 + 1, '\0');
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, utf8.data(),
+                                      static_cast<int>(utf8.size()), nullptr, nullptr);
+    utf8.resize(n > 0 ? n - 1 : 0);
+    return utf8;
+}
+
+// Target and working directory of a link file, as the shell reads them.
+inline bool ReadShellLink(const wchar_t* path, std::wstring* target, std::wstring* directory) {
+    CoInitialize(nullptr);
+    bool loaded = false;
+    IShellLinkW* link = nullptr;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        wchar_t text[2][MAX_PATH] = {};
+        // The target from the link's item list, which the shell starts:
+        // Wine's GetPath gives a copy through the code page.
+        PIDLIST_ABSOLUTE items = nullptr;
+        loaded = SUCCEEDED(file->Load(path, STGM_READ)) &&
+                 SUCCEEDED(link->GetIDList(&items)) && SHGetPathFromIDListW(items, text[0]) &&
+                 SUCCEEDED(link->GetWorkingDirectory(text[1], MAX_PATH));
+        CoTaskMemFree(items);
+        *target = text[0];
+        *directory = text[1];
+    }
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    CoUninitialize();
+    return loaded;
+}
+
 // A new empty directory under the temporary folder.
 inline std::string MakeTempDirectory() {
     char base[MAX_PATH] = {};
@@ -149,7 +199,7 @@ inline std::string MakeTempDirectory() {
 
 inline std::string ReadFileBytes(const std::string& path, bool* exists = nullptr) {
     std::string bytes;
-    FILE* f = fopen(path.c_str(), "rb");
+    FILE* f = _wfopen(Wide(path).c_str(), L"rb");
     if (exists)
         *exists = f != nullptr;
     if (!f)
@@ -163,7 +213,7 @@ inline std::string ReadFileBytes(const std::string& path, bool* exists = nullptr
 }
 
 inline bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    FILE* f = fopen(path.c_str(), "wb");
+    FILE* f = _wfopen(Wide(path).c_str(), L"wb");
     if (!f)
         return false;
     const bool written = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
@@ -171,7 +221,7 @@ inline bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 }
 
 inline bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Live GDI objects of this process. Windows counts them; Wine answers 0, but

@@ -51,11 +51,11 @@ void PumpMessages() {
 
 bool CreateProcessIn(const std::string& directory, PROCESS_INFORMATION* pi,
                      const std::string& program = VellixPath()) {
-    std::string command = "\"" + program + "\"";
-    STARTUPINFOA si{};
+    std::wstring command = L"\"" + Wide(program) + L"\"";
+    STARTUPINFOW si{};
     si.cb = sizeof(si);
-    return CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          directory.c_str(), &si, pi) != 0;
+    return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          Wide(directory).c_str(), &si, pi) != 0;
 }
 
 LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

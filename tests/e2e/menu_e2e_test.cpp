@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -247,6 +248,43 @@ TEST_F(Menu, AboutStartsTheProgramBesideVellixEachTimeAndNothingWithoutIt) {
     PostMessageA(boxes[2], WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(WaitFor([] { return WindowsTitled("About Vellix").empty(); }));
     EXPECT_TRUE(IsRunning(run));
+}
+
+// A folder named in two scripts, which no one code page spells: the settings
+// land in it, the Startup shortcut starts the program there, and About starts
+// the program beside it.
+TEST_F(Menu, AFolderNamedInAnotherScriptKeepsSettingsStartupAndAbout) {
+    const std::string built = VellixPath().substr(0, VellixPath().find_last_of("/\\") + 1);
+    const std::string folder = directory + "\\\u0420\u0430\u0431\u043E\u0447\u0438\u0439-\u6E2C\u8A66";
+    ASSERT_TRUE(CreateDirectoryW(Wide(folder).c_str(), nullptr));
+    const std::string program = folder + "\\Vellix.exe";
+    ASSERT_TRUE(CopyFileW(Wide(VellixPath()).c_str(), Wide(program).c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(Wide(built + "About Box.exe").c_str(),
+                          Wide(folder + "\\About Box.exe").c_str(), FALSE));
+    ASSERT_TRUE(StartVellixFrom(run, program, folder));
+
+    // The Startup shortcut the program writes, read back through the shell.
+    wchar_t startup[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, startup, CSIDL_STARTUP, TRUE));
+    const std::wstring link = std::wstring(startup) + L"\\Vellix.lnk";
+    DeleteFileW(link.c_str());
+    SendCommand(run, 25);
+    std::wstring target, workingDirectory;
+    EXPECT_TRUE(ReadShellLink(link.c_str(), &target, &workingDirectory));
+    EXPECT_EQ(lstrcmpiW(target.c_str(), Wide(program).c_str()), 0) << Utf8(target);
+    EXPECT_EQ(lstrcmpiW(workingDirectory.c_str(), Wide(folder).c_str()), 0)
+        << Utf8(workingDirectory);
+    SendCommand(run, 25);
+    EXPECT_FALSE(FileExists(Utf8(link)));
+
+    SendCommand(run, 15);
+    EXPECT_TRUE(WaitFor([] { return WindowsTitled("About Vellix").size() == 1; }));
+
+    SendCommand(run, 22);  // Pro
+    SendCommand(run, 11);  // Exit writes the profile and the choice
+    ASSERT_TRUE(WaitFor([&] { return !IsRunning(run); }));
+    EXPECT_EQ(ReadFileBytes(folder + "\\Profile_A.ini"), Profile(1, 2, 24, 1, 1, 0, 1));
+    EXPECT_EQ(ReadFileBytes(folder + "\\Vellix.ini"), "Active profile=1;");
 }
 
 // From the keyboard: Enter on the selected icon shows the lens (and only

@@ -12,41 +12,12 @@
 
 #include "menu/menu.h"
 #include "settings/settings.h"
+#include "support.h"
 
 namespace {
 
-// Target and working directory of a link file, as the shell reads them.
-bool ReadLink(const wchar_t* path, std::wstring* target, std::wstring* directory) {
-    CoInitialize(nullptr);
-    bool loaded = false;
-    IShellLinkW* link = nullptr;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void**>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        wchar_t text[2][MAX_PATH] = {};
-        loaded = SUCCEEDED(file->Load(path, STGM_READ)) &&
-                 SUCCEEDED(link->GetPath(text[0], MAX_PATH, nullptr, SLGP_RAWPATH)) &&
-                 SUCCEEDED(link->GetWorkingDirectory(text[1], MAX_PATH));
-        *target = text[0];
-        *directory = text[1];
-    }
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
-    CoUninitialize();
-    return loaded;
-}
-
 bool SamePath(const std::wstring& a, const std::wstring& b) {
     return lstrcmpiW(a.c_str(), b.c_str()) == 0;
-}
-
-std::string Narrow(const std::wstring& text) {
-    char out[MAX_PATH * 3] = {};
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out, sizeof(out), nullptr, nullptr);
-    return out;
 }
 
 class Shortcut : public ::testing::Test {
@@ -83,9 +54,9 @@ TEST_F(Shortcut, TheMenuFlagWritesAShortcutToThisProgramAndRemovesIt) {
     TestStartupShortcut();
     EXPECT_EQ(LensSettings.StartupShortcut, 1);
     std::wstring target, directory;
-    ASSERT_TRUE(ReadLink(path, &target, &directory));
-    EXPECT_TRUE(SamePath(target, self)) << Narrow(target) << " vs " << Narrow(self);
-    EXPECT_TRUE(SamePath(directory, StartDirectory)) << Narrow(directory);
+    ASSERT_TRUE(ReadShellLink(path, &target, &directory));
+    EXPECT_TRUE(SamePath(target, self)) << Utf8(target) << " vs " << Utf8(self);
+    EXPECT_TRUE(SamePath(directory, StartDirectory)) << Utf8(directory);
 
     LensSettings.StartupShortcut = 0;
     ApplyStartupShortcut();
