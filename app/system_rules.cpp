@@ -51,10 +51,15 @@ DynamicTimerKind RunningKind = DynamicTimerPlain;
 bool Running;
 HANDLE WaitableTimer;
 
+using CreateTimerEx = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPCWSTR, DWORD, DWORD);
+
 // The waitable timer, or nullptr where the system has no high-resolution one.
+// CreateWaitableTimerExW is looked up, so that Windows XP still starts Vellix.
 HANDLE StartWaitableTimer() {
-    const HANDLE timer = CreateWaitableTimerExW(nullptr, nullptr, HighResolutionTimerFlag,
-                                                TIMER_ALL_ACCESS);
+    const auto create = reinterpret_cast<CreateTimerEx>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CreateWaitableTimerExW")));
+    const HANDLE timer =
+        create ? create(nullptr, nullptr, HighResolutionTimerFlag, TIMER_ALL_ACCESS) : nullptr;
     if (!timer)
         return nullptr;
     LARGE_INTEGER due{};

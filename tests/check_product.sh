@@ -25,8 +25,19 @@ has_version() {
 has_version "$exe" || exit 1
 echo "$resources" | grep -q 'requestedExecutionLevel level=""asInvoker""' ||
     { echo "manifest without asInvoker"; exit 1; }
+# DPI awareness in the form each Windows reads: "true/pm" before Windows 10
+# 1607, and a list whose second name 1607 falls back to.
+echo "$resources" | grep -q '<dpiAware[^>]*>true/pm</dpiAware>' &&
+    echo "$resources" | grep -q '<dpiAwareness[^>]*>PerMonitorV2, PerMonitor</dpiAwareness>' ||
+    { echo "manifest without per-monitor awareness for every Windows"; exit 1; }
+# Calls newer than Windows XP are looked up at run time, never imported.
+for late in SHGetKnownFolderPath ChangeWindowMessageFilterEx ChangeWindowMessageFilter \
+            CreateWaitableTimerExW GetSystemMetricsForDpi; do
+    i686-w64-mingw32-objdump -p "$exe" | grep -qw "$late" &&
+        { echo "imports $late, which older Windows lack"; exit 1; }
+done
 about="$(dirname "$exe")/About Box.exe"
 if [ -f "$about" ]; then
     has_version "$about" || exit 1
 fi
-echo "version $version, manifest asInvoker"
+echo "version $version, manifest asInvoker and per-monitor aware"
