@@ -337,12 +337,13 @@ int RunMessageLoop() {
             continue;
         }
         // The timer comes first in the wait, so a busy queue cannot hold the
-        // refresh back; its ticks merge as WM_TIMER's do.
+        // refresh back; its ticks merge as WM_TIMER's do. The queue is emptied
+        // after every tick all the same: a tick as long as the period (screen
+        // reads are dear under DWM) would otherwise leave the timer signalled
+        // at every wait and the keys and clicks never handled.
         if (MsgWaitForMultipleObjectsEx(1, &timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
-            WAIT_OBJECT_0) {
+            WAIT_OBJECT_0)
             DynamicTick();
-            continue;
-        }
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT)
                 return static_cast<int>(msg.wParam);
