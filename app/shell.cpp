@@ -437,11 +437,15 @@ DpiMode DpiModeFor(const WindowsVersionInfo& v) {
 }
 
 KeyAction KeyDownAction(WPARAM key, LPARAM flags, int lensShown) {
+    // A held key acts once: bit 30 marks the keyboard's repeats. A repeat
+    // that finds the lens shown belongs to a key pressed before the show,
+    // such as the hotkey's Z still held after its Win key was let go.
+    if ((static_cast<DWORD>(flags) & 0x40000000u) != 0)
+        return KeyNothing;
     if (!IsKeptKey(key))
         return KeyHide;
-    // A hidden lens has nothing to act on, and a held key acts once: bit 30
-    // marks the keyboard's repeats.
-    if (lensShown != 1 || (static_cast<DWORD>(flags) & 0x40000000u) != 0)
+    // A hidden lens has nothing to act on.
+    if (lensShown != 1)
         return KeyNothing;
     if (key == VK_SHIFT)
         return KeyCopySwatch;

@@ -671,6 +671,31 @@ void RealKey(WORD key, bool down) {
     SendInput(1, &in, sizeof(INPUT));
 }
 
+bool XdoTool(const std::string& arguments) {
+    if (!FileExists("Z:/usr/bin/xdotool"))
+        return false;
+    // Wine starts a Linux program but gives no end to wait for: a script
+    // leaves a file behind when xdotool is done.
+    static int runs;
+    const std::string base =
+        "/tmp/vellix-xdo-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++runs);
+    if (!WriteFileBytes("Z:" + base + ".sh", "xdotool " + arguments + "\ntouch " + base + ".done\n"))
+        return false;
+    std::string command = "Z:\\bin\\sh " + base + ".sh";
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    const bool done = WaitFor([&] { return FileExists("Z:" + base + ".done"); });
+    DeleteFileA(("Z:" + base + ".sh").c_str());
+    DeleteFileA(("Z:" + base + ".done").c_str());
+    return done;
+}
+
 bool FirstTrayIconPoint(POINT* at) {
     const HWND tray = FindWindowA(nullptr, "Wine System Tray");
     if (!tray || !IsWindowVisible(tray))

@@ -66,6 +66,18 @@ TEST(Hotkey, ShowsOnlyAHiddenLensWithTheMenuClosedAndTheHidingKeyUp) {
     EXPECT_FALSE(HotkeyShows(0, 1, true));   // the Win key that just hid it is still down
 }
 
+// The hotkey's Z, held on after Win is let go, reaches the shown lens as
+// repeated key-downs: a held key acts once, whatever the key.
+TEST(Hotkey, AKeysRepeatsDoNothing) {
+    constexpr LPARAM Press = 1;
+    constexpr LPARAM Repeat = 0x40000001;
+    EXPECT_EQ(KeyDownAction('Z', Press, 1), KeyHide);
+    EXPECT_EQ(KeyDownAction('Z', Repeat, 1), KeyNothing);
+    EXPECT_EQ(KeyDownAction(VK_LWIN, Press, 1), KeyHide);
+    EXPECT_EQ(KeyDownAction(VK_SPACE, Press, 1), KeyToggle);
+    EXPECT_EQ(KeyDownAction(VK_SPACE, Repeat, 1), KeyNothing);
+}
+
 TEST(TrayTip, NamesTheZoomAndTheHotkeyInTheCodePage) {
     EXPECT_EQ(TrayTipText(4, true, nullptr, true), L"Vellix \u2013 4\u00D7, Win+Shift+Z");
     EXPECT_EQ(TrayTipText(10, false, L"", false), L"Vellix - 10x, Win+Shift+Z not available");
