@@ -29,7 +29,8 @@ int WheelNotches(int* pending, int delta) {
 int SteppedFactor(int stored, int proFlag, int notches) {
     int factor = Within(stored, LowestFactor, HighestFactor);
     // More notches than the range has steps end at a bound all the same.
-    const int steps = Within(notches, -(HighestFactor - LowestFactor), HighestFactor - LowestFactor);
+    const int range = HighestFactor - LowestFactor;
+    const int steps = Within(notches, -range, range);
     for (int i = 0; i < (steps > 0 ? steps : -steps); ++i) {
         // Pro shows at least 6 whatever is stored; a step goes from what is shown.
         const int shown = proFlag == 1 && factor < ProLowestZoom ? ProLowestZoom : factor;

@@ -96,8 +96,9 @@ bool WheelFailed;
 void WheelNotch(int delta) {
     const int want = LensSettings.MagnifyFactor + (delta > 0 ? 1 : -1);
     SendMessageA(InputOverlay, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(300, 300));
+    const UINT item = static_cast<UINT>(80 + want);
     WheelFailed |= LensSettings.MagnifyFactor != want ||
-                   !(GetMenuState(TrayMenu, static_cast<UINT>(80 + want), MF_BYCOMMAND) & MF_CHECKED);
+                   !(GetMenuState(TrayMenu, item, MF_BYCOMMAND) & MF_CHECKED);
 }
 
 // One cycle as a user makes it: the tray click shows the lens, Space

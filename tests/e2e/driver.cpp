@@ -679,7 +679,8 @@ bool XdoTool(const std::string& arguments) {
     static int runs;
     const std::string base =
         "/tmp/vellix-xdo-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++runs);
-    if (!WriteFileBytes("Z:" + base + ".sh", "xdotool " + arguments + "\ntouch " + base + ".done\n"))
+    const std::string script = "xdotool " + arguments + "\ntouch " + base + ".done\n";
+    if (!WriteFileBytes("Z:" + base + ".sh", script))
         return false;
     std::string command = "Z:\\bin\\sh " + base + ".sh";
     STARTUPINFOA si{};

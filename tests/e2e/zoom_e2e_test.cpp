@@ -19,7 +19,8 @@ protected:
     void Start(int mode, int factor, int windowFormat, int x, int y) {
         ASSERT_FALSE(VellixPath().empty()) << "run with --vellix=PATH";
         dir = MakeTempDirectory();
-        ASSERT_TRUE(WriteFileBytes(dir + "\\Profile_A.ini", Profile(mode, factor, windowFormat, 1, 1, 0, 0)));
+        ASSERT_TRUE(WriteFileBytes(dir + "\\Profile_A.ini",
+                                   Profile(mode, factor, windowFormat, 1, 1, 0, 0)));
         ASSERT_TRUE(StartVellix(run, dir)) << "Vellix did not start";
         format = windowFormat;
         pro = mode == 1 ? 1 : 0;
@@ -188,7 +189,9 @@ TEST_F(XKeys, TheCombinationAgainHidesTheLensThroughItsWinKey) {
     // Posted after the hotkey's message, so handled after it: a tray click
     // shows the idle lens, where a lens the hotkey had shown would hide.
     PostTrayClick(run, WM_LBUTTONUP);
-    EXPECT_TRUE(WaitFor([&] { return LensVisible(run) && IdlePictureShown(GeometryFor(2, 24, 0)); }));
+    EXPECT_TRUE(WaitFor([&] {
+        return LensVisible(run) && IdlePictureShown(GeometryFor(2, 24, 0));
+    }));
 }
 
 // Held, the combination acts once: Wine repeats WM_HOTKEY with the keyboard
@@ -205,7 +208,12 @@ TEST_F(XKeys, AHeldCombinationActsOnce) {
 // Another program holds the combination: Vellix starts all the same (a
 // dialog would have stopped it before its tray icon), and the tray still works.
 TEST_F(Zoom, AHotkeyHeldElsewhereLeavesVellixRunning) {
-    ASSERT_TRUE(RegisterHotKey(nullptr, 7, MOD_WIN | MOD_SHIFT, 'Z'));
+    // This thread's, and given back whatever happens: the tests after need it.
+    struct Held {
+        bool registered = RegisterHotKey(nullptr, 7, MOD_WIN | MOD_SHIFT, 'Z') != FALSE;
+        ~Held() { UnregisterHotKey(nullptr, 7); }
+    } held;
+    ASSERT_TRUE(held.registered);
     Start(0, 2, 24, 300, 280);
     PressHotkey();
     // Looked for before anything else takes this thread's messages.
@@ -216,7 +224,6 @@ TEST_F(Zoom, AHotkeyHeldElsewhereLeavesVellixRunning) {
         Sleep(10);
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_HOTKEY));
     EXPECT_FALSE(LensVisible(run));
-    UnregisterHotKey(nullptr, 7);
     ASSERT_TRUE(ShowLens(run));
 }
 
