@@ -342,14 +342,18 @@ void CreateInputOverlay() {
         KeepLayerOutOfCaptures(InputOverlay);
 }
 
+// The one place that says what the tooltip holds now.
+void CurrentTrayTip(char* tip, int capacity) {
+    AnsiTrayTip(tip, capacity, Geometry.Zoom, HotkeyRegistered, nullptr, GetACP());
+}
+
 void PrepareTrayIcon() {
     ZeroMemory(&TrayIcon, sizeof(TrayIcon));
     TrayIcon.cbSize = sizeof(TrayIcon);
     TrayIcon.hWnd = LensWindow;
     TrayIcon.uID = TrayIconId;
     TrayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    AnsiTrayTip(TrayIcon.szTip, sizeof(TrayIcon.szTip), Geometry.Zoom, HotkeyRegistered, nullptr,
-                GetACP());
+    CurrentTrayTip(TrayIcon.szTip, sizeof(TrayIcon.szTip));
     TrayIcon.uCallbackMessage = TrayCallbackMessage;
     TrayIcon.hIcon = static_cast<HICON>(
         LoadImageA(ProgramModule, "abb", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
@@ -372,7 +376,7 @@ void UpdateTrayTip() {
     if (!TrayIcon.hWnd)
         return;  // not made yet: it is made with the tooltip of the moment
     char tip[sizeof(TrayIcon.szTip)];
-    AnsiTrayTip(tip, sizeof(tip), Geometry.Zoom, HotkeyRegistered, nullptr, GetACP());
+    CurrentTrayTip(tip, sizeof(tip));
     if (lstrcmpA(tip, TrayIcon.szTip) == 0)
         return;
     lstrcpynA(TrayIcon.szTip, tip, sizeof(TrayIcon.szTip));
