@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "app/ids.h"
 
 extern HINSTANCE ProgramModule;
@@ -30,6 +32,13 @@ void HideLens();
 void ToggleActive();
 void RefreshFromPointer();
 void PaintLens();  // paints nothing until the drawing objects exist and while hidden
+// The hotkey: the lens shown, magnifying, with the keyboard on the input layer.
+void ShowLensMagnifying();
+// A turn of the wheel (its delta) while the lens is shown: whole notches change
+// the factor at once; nothing while hidden.
+void WheelTurned(int delta);
+// The factor after a menu command, a profile switch or the wheel: tooltip anew.
+void UpdateTrayTip();
 void SetModeCursor();
 HCURSOR ModeCursor();  // the cursor of the lens's mode
 // Sets the mode cursor unless it is known to be the one shown.
@@ -44,6 +53,29 @@ KeyAction KeyDownAction(WPARAM key, LPARAM flags, int lensShown);
 // What a tray callback event does, given the event before it.
 enum TrayAction { TrayNothing, TrayToggle, TrayShow, TrayOpenMenu };
 TrayAction TrayEventAction(UINT event, UINT previous, int lensShown, int menuIdle);
+
+// The wheel's deltas add up to whole notches of 120 (positive away from the
+// user); *pending keeps the rest, dropped when the direction changes. The
+// caller drops it at hide.
+int WheelNotches(int* pending, int delta);
+// The stored factor after that many notches, within 2..10. In Pro, whose zoom
+// is at least 6, a step starts from the zoom shown and never goes below 6; a
+// step down at 6 leaves the stored factor as it is.
+int SteppedFactor(int stored, int proFlag, int notches);
+// Whether the hotkey shows the lens: only while it is hidden and the tray
+// menu closed, and not while the key that has just hidden it is still down
+// (the combination's Win key hides a shown lens; its Z must not show it again).
+bool HotkeyShows(int lensShown, int menuIdle, bool hidingKeyDown);
+// The tray tooltip, for instance "Vellix – 4×, Win+Shift+Z", or "… Win+Shift+Z
+// not available" where the hotkey could not be registered, then ", " and the
+// trailing phrase if one is given. typographic false: '-' and 'x' instead.
+std::wstring TrayTipText(int zoom, bool hotkeyRegistered, const wchar_t* trailing,
+                         bool typographic);
+// The same in an ANSI code page, typographic where the code page has both
+// signs, plain otherwise; cut to capacity bytes with the zero.
+void AnsiTrayTip(char* out, int capacity, int zoom, bool hotkeyRegistered,
+                 const wchar_t* trailing, UINT codePage);
+extern bool HotkeyRegistered;  // Win+Shift+Z is ours
 
 // The input layer's way of staying out of the screen reads.
 struct WindowsVersionInfo {

@@ -3,6 +3,7 @@
 
 #include "avoidance/avoidance.h"
 #include "geometry/geometry.h"
+#include "menu/menu.h"
 #include "render/render.h"
 #include "settings/settings.h"
 
@@ -14,8 +15,40 @@ namespace {
 // second for a cursor that is already the mode's.
 HCURSOR CursorSet;
 
+// The wheel's turn not yet a whole notch.
+int WheelPending;
+
 bool OverlayMode() {
     return LensSettings.ProFlag == 1 || LensSettings.ReadingFlag == 1;
+}
+
+// The Pro grid or the Reading guide, with its mask, for the current layout.
+void BuildModeOverlay() {
+    if (LensSettings.ProFlag == 1)
+        BuildProOverlay();
+    else if (LensSettings.ReadingFlag == 1)
+        BuildReadingMask();
+}
+
+// The factor of the active profile, stepped while the lens is shown: laid
+// out, placed and rebuilt as a show at that factor would, and drawn at once.
+void StepFactor(int notches) {
+    const int factor = SteppedFactor(LensSettings.MagnifyFactor, LensSettings.ProFlag, notches);
+    if (factor == LensSettings.MagnifyFactor)
+        return;
+    LensSettings.MagnifyFactor = static_cast<int8_t>(factor);
+    SyncMenuChecks();
+    ApplyFormat();
+    LayoutLens();
+    UpdateTrayTip();
+    // Where it stands now, or is going: a lens stepped aside stays aside
+    // rather than landing on the pointer for a moment.
+    ReshapeShownLens(Dodged);
+    BuildModeOverlay();
+    RedrawWindow(LensWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME |
+                 RDW_UPDATENOW);
+    // A larger lens may now cover the pointer.
+    CheckDodge();
 }
 
 void ShowBothWindows() {
@@ -65,18 +98,37 @@ void ShowOrHideLens() {
     ApplyFormat();
     LayoutLens();
     PrepareShow();
-    if (LensSettings.ProFlag == 1)
-        BuildProOverlay();
-    else if (LensSettings.ReadingFlag == 1)
-        BuildReadingMask();
+    BuildModeOverlay();
     ShowBothWindows();
     // The lens's Shift copies must not open the Sticky Keys prompt.
     SuspendAccessibilityShortcuts();
 }
 
+void ShowLensMagnifying() {
+    if (LensShown == 1)
+        return;
+    ShowOrHideLens();
+    if (LensShown != 1)
+        return;
+    // The program that received the hotkey may take the foreground: Esc,
+    // Space, Ctrl and Shift reach the input layer from the first press.
+    SetForegroundWindow(InputOverlay);
+    SetFocus(InputOverlay);
+    ToggleActive();
+}
+
+void WheelTurned(int delta) {
+    if (LensShown != 1)
+        return;
+    const int notches = WheelNotches(&WheelPending, delta);
+    if (notches != 0)
+        StepFactor(notches);
+}
+
 void HideLens() {
     LensShown = 0;
     LensActive = 0;
+    WheelPending = 0;
     if (LensSettings.DynamicRefresh == 1)
         StopDynamicTimer();
     RestoreAccessibilityShortcuts();

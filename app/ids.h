@@ -10,6 +10,10 @@ constexpr unsigned TrayCallbackMessage = 0x8010;
 constexpr unsigned TrayIconId = 555;
 constexpr unsigned TrayRecordSize = 508;  // NOTIFYICONDATAA as the tray expects it
 
+// The show-and-magnify hotkey, Win+Shift+Z, on the lens window.
+constexpr int LensHotkeyId = 1;
+constexpr unsigned LensHotkeyKey = 'Z';
+
 // Timers, all on the lens window.
 constexpr unsigned DynamicTimer = 21;
 constexpr unsigned DynamicTimerMs = 10;

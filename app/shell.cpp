@@ -21,6 +21,7 @@ int LensActive;
 int MenuIdle = 1;
 int FirstShow = 1;
 int Initialised;
+bool HotkeyRegistered;
 
 namespace {
 
@@ -29,6 +30,7 @@ UINT LastTrayEvent;  // the tray callback's previous event, to pair the mouse's 
 UINT TaskbarCreatedMessage;
 int TrayRetriesLeft;
 int SettingsSaved;  // 1 once the settings are written for this run
+WPARAM HidingKey;   // the key that last hid a shown lens, 0 once seen up
 
 void WarnAndFail(const char* text, const char* caption) {
     MessageBoxA(nullptr, text, caption, MB_SYSTEMMODAL | MB_ICONWARNING);
@@ -40,9 +42,17 @@ bool IsKeptKey(WPARAM key) {
     return key == VK_SPACE || key == VK_CONTROL || key == VK_SHIFT;
 }
 
+// A key that hides a shown lens is remembered: while it is down, the hotkey
+// whose part it is does not show the lens again.
+void HideByKey(WPARAM key) {
+    if (LensShown == 1)
+        HidingKey = key;
+    HideLens();
+}
+
 void OnKeyDown(WPARAM key, LPARAM flags) {
     switch (KeyDownAction(key, flags, LensShown)) {
-    case KeyHide: HideLens(); break;
+    case KeyHide: HideByKey(key); break;
     case KeyCopySwatch: CopyColourSwatch(); break;
     case KeyCopyText: CopyPixelText(); break;
     case KeyToggle: ToggleActive(); break;
@@ -52,7 +62,24 @@ void OnKeyDown(WPARAM key, LPARAM flags) {
 
 void OnSysKeyDown(WPARAM key) {
     if (!IsKeptKey(key))
-        HideLens();
+        HideByKey(key);
+}
+
+// The physical state of the key, whichever window has the keyboard now.
+bool HidingKeyDown() {
+    if (HidingKey != 0 && (GetAsyncKeyState(static_cast<int>(HidingKey)) & 0x8000) != 0)
+        return true;
+    HidingKey = 0;
+    return false;
+}
+
+void OnHotkey(WPARAM id) {
+    if (id == LensHotkeyId && HotkeyShows(LensShown, MenuIdle, HidingKeyDown()))
+        ShowLensMagnifying();
+}
+
+void OnMouseWheel(WPARAM wParam) {
+    WheelTurned(GET_WHEEL_DELTA_WPARAM(wParam));
 }
 
 // A move carries the pointer's position: an inactive lens's avoidance check
@@ -184,6 +211,9 @@ void OnLensDestroy() {
     StopDynamicTimer();
     RestoreAccessibilityShortcuts();
     KillTimer(LensWindow, TrayRetryTimer);
+    if (HotkeyRegistered)
+        UnregisterHotKey(LensWindow, LensHotkeyId);
+    HotkeyRegistered = false;
     ReleaseDrawingResources();
     DestroyWindow(InputOverlay);
     UnregisterClassA(LENS_CLASS_NAME, ProgramModule);
@@ -206,6 +236,8 @@ LRESULT CALLBACK LensProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_COMMAND: HandleMenuCommand(wParam); break;
     case WM_TIMER: OnTimer(wParam); break;
     case WM_MOUSEMOVE: OnMouseMove(window, lParam); break;
+    case WM_MOUSEWHEEL: OnMouseWheel(wParam); break;
+    case WM_HOTKEY: OnHotkey(wParam); break;
     case WM_SETCURSOR: ForgetModeCursor(); break;
     case WM_LBUTTONDOWN: EndMenu(); break;
     case WM_LBUTTONUP: ToggleActive(); break;
@@ -236,6 +268,7 @@ LRESULT CALLBACK OverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_KEYDOWN: OnKeyDown(wParam, lParam); break;
     case WM_SYSKEYDOWN: OnSysKeyDown(wParam); break;
     case WM_MOUSEMOVE: OnMouseMove(window, lParam); break;
+    case WM_MOUSEWHEEL: OnMouseWheel(wParam); break;
     case WM_SETCURSOR: ForgetModeCursor(); break;
     case WM_LBUTTONUP: ToggleActive(); break;
     case WM_RBUTTONUP: HideLens(); break;
@@ -309,13 +342,18 @@ void CreateInputOverlay() {
         KeepLayerOutOfCaptures(InputOverlay);
 }
 
+// The one place that says what the tooltip holds now.
+void CurrentTrayTip(char* tip, int capacity) {
+    AnsiTrayTip(tip, capacity, Geometry.Zoom, HotkeyRegistered, nullptr, GetACP());
+}
+
 void PrepareTrayIcon() {
     ZeroMemory(&TrayIcon, sizeof(TrayIcon));
     TrayIcon.cbSize = sizeof(TrayIcon);
     TrayIcon.hWnd = LensWindow;
     TrayIcon.uID = TrayIconId;
     TrayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    lstrcpynA(TrayIcon.szTip, "Vellix", sizeof(TrayIcon.szTip));
+    CurrentTrayTip(TrayIcon.szTip, sizeof(TrayIcon.szTip));
     TrayIcon.uCallbackMessage = TrayCallbackMessage;
     TrayIcon.hIcon = static_cast<HICON>(
         LoadImageA(ProgramModule, "abb", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
@@ -323,7 +361,27 @@ void PrepareTrayIcon() {
     TrayIcon.uVersion = NOTIFYICON_VERSION;
 }
 
+// Windows keeps many Win shortcuts for itself and another program may hold
+// this one: then the tooltip says so, and Vellix runs all the same.
+// MOD_NOREPEAT keeps a held combination from repeating; Vista refuses it.
+bool RegisterLensHotkey() {
+    return RegisterHotKey(LensWindow, LensHotkeyId, MOD_WIN | MOD_SHIFT | MOD_NOREPEAT,
+                          LensHotkeyKey) ||
+           RegisterHotKey(LensWindow, LensHotkeyId, MOD_WIN | MOD_SHIFT, LensHotkeyKey);
+}
+
 }  // namespace
+
+void UpdateTrayTip() {
+    if (!TrayIcon.hWnd)
+        return;  // not made yet: it is made with the tooltip of the moment
+    char tip[sizeof(TrayIcon.szTip)];
+    CurrentTrayTip(tip, sizeof(tip));
+    if (lstrcmpA(tip, TrayIcon.szTip) == 0)
+        return;
+    lstrcpynA(TrayIcon.szTip, tip, sizeof(TrayIcon.szTip));
+    Shell_NotifyIconA(NIM_MODIFY, &TrayIcon);
+}
 
 int RunMessageLoop() {
     MSG msg{};
@@ -383,11 +441,15 @@ DpiMode DpiModeFor(const WindowsVersionInfo& v) {
 }
 
 KeyAction KeyDownAction(WPARAM key, LPARAM flags, int lensShown) {
+    // A held key acts once: bit 30 marks the keyboard's repeats. A repeat
+    // that finds the lens shown belongs to a key pressed before the show,
+    // such as the hotkey's Z still held after its Win key was let go.
+    if ((static_cast<DWORD>(flags) & 0x40000000u) != 0)
+        return KeyNothing;
     if (!IsKeptKey(key))
         return KeyHide;
-    // A hidden lens has nothing to act on, and a held key acts once: bit 30
-    // marks the keyboard's repeats.
-    if (lensShown != 1 || (static_cast<DWORD>(flags) & 0x40000000u) != 0)
+    // A hidden lens has nothing to act on.
+    if (lensShown != 1)
         return KeyNothing;
     if (key == VK_SHIFT)
         return KeyCopySwatch;
@@ -463,6 +525,7 @@ int RunVellix(HINSTANCE module) {
     // started again, and its icon would be gone for good.
     AllowTaskbarCreated(LensWindow, TaskbarCreatedMessage);
     DynamicTimerChoice = DynamicTimerFor(WindowsVersion(), RunningUnderWine());
+    HotkeyRegistered = RegisterLensHotkey();
     PrepareTrayIcon();
     AddTrayIcon();
     SyncMenuChecks();

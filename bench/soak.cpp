@@ -1,5 +1,5 @@
-// Runs the lens through many cycles of show, activate, refresh, copy and hide
-// in every mode, and opens the tray menu many times, with the program's own
+// Runs the lens through many cycles of show, activate, wheel steps, refresh,
+// copy and hide in every mode, and opens the tray menu many times, with the program's own
 // code and windows in this process. Counts GDI and USER objects and the
 // working set after a first warm-up cycle and at the end: the counts must not
 // grow.
@@ -89,12 +89,27 @@ void ChooseMode(int mode) {
     ApplyFormat();
 }
 
+// Set by a wheel step that did not move the factor and its check mark.
+bool WheelFailed;
+
+// A notch: the lens is laid out, placed and rebuilt at the next factor.
+void WheelNotch(int delta) {
+    const int want = LensSettings.MagnifyFactor + (delta > 0 ? 1 : -1);
+    SendMessageA(InputOverlay, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(300, 300));
+    const UINT item = static_cast<UINT>(80 + want);
+    WheelFailed |= LensSettings.MagnifyFactor != want ||
+                   !(GetMenuState(TrayMenu, item, MF_BYCOMMAND) & MF_CHECKED);
+}
+
 // One cycle as a user makes it: the tray click shows the lens, Space
-// activates it, pointer moves refresh it, Ctrl and Shift copy, Esc hides it.
+// activates it, a notch up and one down change its zoom, pointer moves
+// refresh it, Ctrl and Shift copy, Esc hides it.
 void Cycle(int i) {
     SendMessageA(LensWindow, TrayCallbackMessage, TrayIconId, WM_LBUTTONUP);
     Pump();
     ToggleActive();
+    WheelNotch(WHEEL_DELTA);
+    WheelNotch(-WHEEL_DELTA);
     for (int k = 0; k < 3; ++k) {
         SetCursorPos(200 + (i + k) % 40, 200 + k * 7);
         RefreshFromPointer();
@@ -151,8 +166,9 @@ int main(int argc, char** argv) {
     LayoutLens();
     SyncMenuChecks();
 
-    printf("Vellix soak: %d cycles of show, activate, 3 refreshes, copy text, copy swatch,\n"
-           "hide per mode; %d tray menu openings; counts after one warm-up cycle and at the end\n",
+    printf("Vellix soak: %d cycles of show, activate, 2 wheel steps, 3 refreshes, copy text,\n"
+           "copy swatch, hide per mode; %d tray menu openings; counts after one warm-up cycle\n"
+           "and at the end\n",
            cycles, openings);
     bool flat = true;
     const int modes[] = {ModeCommon, ModePro, ModeReading};
@@ -170,6 +186,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < openings; ++i)
         OpenMenu();
     flat = Report("Menu", before, Measure()) && flat;
+    if (WheelFailed)
+        printf("a wheel step did not change the factor and its check mark\n");
 
     DestroyLensWindows();
     Pump();
@@ -178,5 +196,5 @@ int main(int argc, char** argv) {
         DeleteFileA((std::string("Profile_") + p + ".ini").c_str());
     SetCurrentDirectoryA(base);
     RemoveDirectoryA(directory.c_str());
-    return flat ? 0 : 1;
+    return flat && !WheelFailed ? 0 : 1;
 }

@@ -292,6 +292,8 @@ void HandleMenuCommand(WPARAM command) {
     if (InRange(id, 11, 119)) {
         SyncMenuChecks();
         ApplyFormat();
+        // The tooltip names the zoom: a factor, a mode or a profile may have changed it.
+        UpdateTrayTip();
     }
 }
 

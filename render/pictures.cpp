@@ -90,6 +90,21 @@ void PrepareShow() {
     const LensRect& v = g.VirtualScreen;
     SetWindowPos(InputOverlay, HWND_TOPMOST, v.left, v.top, v.right - v.left, v.bottom - v.top,
                  SWP_HIDEWINDOW);
+    RebuildShowPictures();
+}
+
+void ReshapeShownLens(int aside) {
+    const LensGeometry& g = Geometry;
+    const LensRect at = LensPlace(g, LensSettings.ReadingFlag, aside);
+    // Shown and below the input layer it stays: no hide, no new Z order, no
+    // activation; the whole window is painted anew.
+    SetWindowPos(LensWindow, nullptr, at.left, at.top, g.WindowWidth, g.WindowHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+    RebuildShowPictures();
+}
+
+void RebuildShowPictures() {
+    const LensGeometry& g = Geometry;
     // The self-image is not kept as a picture: at Zoom times the window it
     // would take over 100 MB in the larger layouts. PaintSelfImage draws the
     // part that shows straight into ZoomSurface instead, and SelfImageSurface

@@ -64,6 +64,11 @@ HBITMAP NewPictureBitmap(int width, int height);  // such a DIB section, unselec
 
 // Pictures rebuilt at every show.
 void PrepareShow();
+// A shown lens takes the current layout where it stands (aside 1: stepped
+// aside) and its pictures are rebuilt, as a show would, without hiding it.
+void ReshapeShownLens(int aside);
+// The surfaces, strip fonts and idle picture of the current layout.
+void RebuildShowPictures();
 void BuildIdlePicture();
 void PlaceLogo(HDC dc, int width, int height);
 void DrawThinBevel(HDC dc, int width, int height);

@@ -421,6 +421,20 @@ constexpr WorkedLayout Layouts[] = {
     {8, 24, 1, 8, 53, 30, 425, 241, 439, 281, 841, 743},
     {2, 31, 0, 2, 632, 45, 1264, 90, 1278, 104, 2, 920},
     {2, 32, 0, 2, 632, 60, 1264, 120, 1278, 134, 2, 890},
+    // Every factor of the default format, and the wheel's steps in Pro and Reading.
+    {4, 24, 0, 4, 107, 60, 428, 240, 442, 254, 838, 770},
+    {5, 24, 0, 5, 86, 48, 430, 240, 444, 254, 836, 770},
+    {6, 24, 0, 6, 71, 40, 426, 240, 440, 254, 840, 770},
+    {7, 24, 0, 7, 61, 34, 427, 238, 441, 252, 839, 772},
+    {8, 24, 0, 8, 53, 30, 424, 240, 438, 254, 842, 770},
+    {9, 24, 0, 9, 47, 26, 423, 234, 437, 248, 843, 776},
+    {10, 24, 0, 10, 43, 24, 430, 240, 444, 254, 836, 770},
+    {7, 11, 1, 7, 18, 12, 127, 85, 141, 125, 1139, 899},
+    {8, 11, 1, 8, 16, 11, 129, 89, 143, 129, 1137, 895},
+    {10, 11, 1, 10, 13, 9, 131, 91, 145, 131, 1135, 893},
+    {3, 32, 0, 3, 421, 40, 1263, 120, 1277, 134, 3, 890},
+    {9, 32, 0, 9, 140, 13, 1260, 117, 1274, 131, 6, 893},
+    {10, 32, 0, 10, 126, 12, 1260, 120, 1274, 134, 6, 890},
 };
 
 const TestDesktop* ThisDesktop() {
@@ -636,6 +650,51 @@ void RealClick(int x, int y, bool rightButton) {
         return p.x == x && p.y == y;
     }, 2000);
     SendInput(2, &in[1], sizeof(INPUT));
+}
+
+void RealWheel(int delta) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    in.mi.mouseData = static_cast<DWORD>(delta);
+    SendInput(1, &in, sizeof(INPUT));
+}
+
+void RealKey(WORD key, bool down) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = key;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    // The Windows keys are extended keys (E0 5B, E0 5C).
+    in.ki.dwFlags = (down ? 0 : KEYEVENTF_KEYUP) |
+                    (key == VK_LWIN || key == VK_RWIN ? KEYEVENTF_EXTENDEDKEY : 0);
+    SendInput(1, &in, sizeof(INPUT));
+}
+
+bool XdoTool(const std::string& arguments) {
+    if (!FileExists("Z:/usr/bin/xdotool"))
+        return false;
+    // Wine starts a Linux program but gives no end to wait for: a script
+    // leaves a file behind when xdotool is done.
+    static int runs;
+    const std::string base =
+        "/tmp/vellix-xdo-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++runs);
+    const std::string script = "xdotool " + arguments + "\ntouch " + base + ".done\n";
+    if (!WriteFileBytes("Z:" + base + ".sh", script))
+        return false;
+    std::string command = "Z:\\bin\\sh " + base + ".sh";
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    const bool done = WaitFor([&] { return FileExists("Z:" + base + ".done"); });
+    DeleteFileA(("Z:" + base + ".sh").c_str());
+    DeleteFileA(("Z:" + base + ".done").c_str());
+    return done;
 }
 
 bool FirstTrayIconPoint(POINT* at) {

@@ -137,6 +137,14 @@ bool ShowsBackdrop(const VellixRun& run, const LensGeometry& g, int px, int py,
 void SendCommand(const VellixRun& run, int id);
 // A real click of the mouse at a screen point, through the system's input queue.
 void RealClick(int x, int y, bool rightButton);
+// A wheel turn through the system's input queue (positive: away from the user).
+void RealWheel(int delta);
+// A key pressed (down) or let go, through the system's input queue.
+void RealKey(WORD key, bool down);
+// Keys and buttons as the X server gives them to Wine, as a Linux user's
+// keyboard does: xdotool run with these arguments as a Linux program. True
+// once it has finished; false where it cannot run (not under Wine, or no xdotool).
+bool XdoTool(const std::string& arguments);
 // Screen point of the first icon in Wine's own tray window; false without one.
 bool FirstTrayIconPoint(POINT* at);
 // The popup menu the program has open, or nullptr.
