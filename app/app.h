@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/ids.h"
+#include "render/render.h"
 
 extern HINSTANCE ProgramModule;
 extern HWND LensWindow;    // shows the lens; owns tray icon, menu and timers
@@ -84,6 +85,56 @@ struct WindowsVersionInfo {
 bool RunningUnderWine();
 WindowsVersionInfo WindowsVersion();  // the real version, whatever the manifest says
 bool ExcludeFromCaptureSupported(const WindowsVersionInfo& v);
+
+// The ways of keeping the input layer out of the screen reads, in the order
+// they are tried. The self-check after each show walks them: only a
+// "blended" verdict moves on to the next way.
+enum LayerWay {
+    LayerAlphaZero,      // Wine: alpha 0, where X still gives the layer the input
+    LayerExcluded,       // black at alpha 1, excluded from capture (build 19041+)
+    LayerNoRedirection,  // a window without redirection surface: nothing to blend
+    LayerAlphaOne,       // black at alpha 1; its blend undone where the check finds it
+};
+// The first way for this system. windowsPath: the layer is made as on
+// Windows even under Wine (only the test build's second program does that).
+LayerWay FirstLayerWay(const WindowsVersionInfo& v, bool wine, bool windowsPath);
+// The way tried when this one is refused or found blended; the last is its own.
+LayerWay WayAfter(LayerWay way, const WindowsVersionInfo& v, bool wine);
+LayerWay NextLayerWay(LayerWay way, ReadsVerdict verdict, const WindowsVersionInfo& v, bool wine);
+// Whether the reads undo the blend: the last way, found blended.
+bool LayerUndoesBlend(LayerWay way, ReadsVerdict verdict);
+// What the tray icon's tip says of the colours, after the zoom and the hotkey.
+const wchar_t* ColoursPhrase(ReadsVerdict verdict);
+
+// Under Wine the shipped program keeps Wine's own way (false). The test
+// build's second program replaces this function: it answers true with the
+// system to act as in *asIf, so that Wine runs the Windows path.
+bool WindowsPathUnderWine(WindowsVersionInfo* asIf);
+
+extern LayerWay LayerWayInForce;  // the input layer as it is now
+extern LayerWay LayerWayWanted;   // made at the next show where it differs
+extern ReadsVerdict ColoursVerdict;  // the last check's, unproven until one ends
+// The system the ways are chosen for, with the Wine path or the Windows one.
+void ChooseLayerWay();
+// Makes the input layer for LayerWayWanted (over the old one, which must be
+// hidden); a way the system refuses passes to the next.
+void MakeInputLayer();
+// The lens and the layer fade in and out at once (DWM's transitions off).
+void DisableTransitions(HWND window);
+// Waits for DWM's next composition; false where there is no DWM to wait for.
+bool WaitForComposition();
+// The self-check: asked for at a show, started after the lens's first paint,
+// one try per tick of its timer, stopped at a hide.
+void AskColourCheck();
+void StartColourCheckIfAsked();
+void ColourCheckTick();
+void StopColourCheck();
+bool ColourCheckRunning();
+// One try on the Windows path: the patch read, DWM's next composition, read
+// again; unproven unless both reads agree.
+ReadsVerdict ColourCheckTry(ReadBlend* blend);
+// A check's end: the verdict, the way wanted next, the blend undone, the tip.
+void ConcludeColourCheck(ReadsVerdict verdict, ReadBlend blend);
 
 // The DPI awareness the manifest gives each Windows version.
 enum DpiMode { DpiSystemAware, DpiPerMonitor, DpiPerMonitorV2 };

@@ -97,11 +97,17 @@ void ShowOrHideLens() {
     // monitor, taskbar): the whole layout is worked out again from the settings.
     ApplyFormat();
     LayoutLens();
+    // The last check moved on to another way of keeping the layer out of the
+    // reads: its window is made now, while hidden.
+    if (LayerWayWanted != LayerWayInForce)
+        MakeInputLayer();
     PrepareShow();
     BuildModeOverlay();
     ShowBothWindows();
     // The lens's Shift copies must not open the Sticky Keys prompt.
     SuspendAccessibilityShortcuts();
+    // Once the lens is up: its first paint starts the check of the reads.
+    AskColourCheck();
 }
 
 void ShowLensMagnifying() {
@@ -129,6 +135,7 @@ void HideLens() {
     LensShown = 0;
     LensActive = 0;
     WheelPending = 0;
+    StopColourCheck();
     if (LensSettings.DynamicRefresh == 1)
         StopDynamicTimer();
     RestoreAccessibilityShortcuts();
@@ -177,4 +184,6 @@ void PaintLens() {
     if (LensActive == 1 && OverlayMode())
         BlitOverlay();
     RefreshLens();
+    DrawCheckPatch();
+    StartColourCheckIfAsked();
 }

@@ -28,6 +28,17 @@ constexpr unsigned TrayRetryTimer = 31;
 constexpr unsigned TrayRetryMs = 2000;
 constexpr int TrayRetryLimit = 30;
 
+// The self-check of the screen reads after a show: up to four frames of tries,
+// a frame apart. Under Wine its first read waits for the compositor (see
+// StartColourCheckIfAsked).
+constexpr unsigned ColourCheckTimer = 41;
+constexpr unsigned FrameMs = 17;  // one frame at 60 Hz
+constexpr int ColourCheckTries = 4;
+constexpr unsigned WineCompositorMs = 100;
+// WS_EX_NOREDIRECTIONBITMAP (Windows 8), which the headers give only to
+// programs built for Windows 8 and later.
+constexpr unsigned long NoRedirectionBitmapStyle = 0x00200000;
+
 // The accessibility shortcut bits, the same in STICKYKEYS, FILTERKEYS and
 // TOGGLEKEYS (SKF_/FKF_/TKF_HOTKEYACTIVE and _CONFIRMHOTKEY).
 constexpr unsigned long ShortcutHotkeyActive = 0x00000004;

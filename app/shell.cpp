@@ -117,6 +117,8 @@ void OnTimer(WPARAM id) {
         DodgeTimerFired(static_cast<unsigned>(id));
         SetActiveWindow(LensWindow);
         SetFocus(LensWindow);
+    } else if (id == ColourCheckTimer) {
+        ColourCheckTick();
     } else if (id == DynamicTimer) {
         // Periodic from activation until the lens is deactivated or hidden:
         // re-arming it at every tick cost two round trips to the wineserver,
@@ -296,55 +298,27 @@ bool RegisterOverlayClass() {
     wc.style = CS_OWNDC | CS_DBLCLKS;
     wc.lpfnWndProc = OverlayProc;
     wc.hInstance = ProgramModule;
+    // Black on the Windows path, so that the layer's blend, if any, is known;
+    // Wine's layer at alpha 0 paints nothing.
+    if (LayerWayWanted != LayerAlphaZero)
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = OVERLAY_CLASS_NAME;
     return RegisterClassExA(&wc) != 0;
 }
 
-// Looked up at run time: Windows Vista has neither call.
-void KeepLayerOutOfCaptures(HWND layer) {
-    using SetAffinityProc = BOOL(WINAPI*)(HWND, DWORD);
-    using GetAffinityProc = BOOL(WINAPI*)(HWND, DWORD*);
-    const HMODULE user32 = GetModuleHandleA("user32.dll");
-    if (!user32)
-        return;
-    auto set = reinterpret_cast<SetAffinityProc>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "SetWindowDisplayAffinity")));
-    auto get = reinterpret_cast<GetAffinityProc>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDisplayAffinity")));
-    if (!set || !get || !set(layer, WDA_EXCLUDEFROMCAPTURE))
-        return;
-    // Anything else in force (WDA_MONITOR would read the layer as black) is
-    // worse than the plain layer's one level.
-    DWORD affinity = WDA_NONE;
-    if (!get(layer, &affinity) || affinity != WDA_EXCLUDEFROMCAPTURE)
-        set(layer, WDA_NONE);
-}
-
 void CreateInputOverlay() {
+    ChooseLayerWay();
     if (!RegisterOverlayClass()) {
         WarnAndFail("Window Registration Failed_a!", "Error!1");
         return;
     }
-    // A layered window stays invisible yet still takes the pointer and the
-    // keys; a window that paints nothing would be composed as black.
-    InputOverlay = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_LAYERED, OVERLAY_CLASS_NAME,
-                                   LENS_WINDOW_TITLE, WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
-                                   ProgramModule, nullptr);
-    if (!InputOverlay)
-        return;
-    // Wine reads the composited X screen, so an alpha-1 layer dims every read
-    // by one level; X delivers input at alpha 0 all the same. Windows lets
-    // clicks through at alpha 0, so there the layer keeps alpha 1 and, where
-    // the system can, is left out of every capture.
-    const bool wine = RunningUnderWine();
-    SetLayeredWindowAttributes(InputOverlay, 0, wine ? 0 : 1, LWA_ALPHA);
-    if (!wine && ExcludeFromCaptureSupported(WindowsVersion()))
-        KeepLayerOutOfCaptures(InputOverlay);
+    MakeInputLayer();
 }
 
 // The one place that says what the tooltip holds now.
 void CurrentTrayTip(char* tip, int capacity) {
-    AnsiTrayTip(tip, capacity, Geometry.Zoom, HotkeyRegistered, nullptr, GetACP());
+    AnsiTrayTip(tip, capacity, Geometry.Zoom, HotkeyRegistered, ColoursPhrase(ColoursVerdict),
+                GetACP());
 }
 
 void PrepareTrayIcon() {
@@ -546,6 +520,7 @@ bool CreateLensWindows() {
         return false;
     }
     LensDC = GetDC(LensWindow);
+    DisableTransitions(LensWindow);
     CreateInputOverlay();
     SetBkMode(LensDC, TRANSPARENT);
     return true;

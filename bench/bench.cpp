@@ -12,6 +12,12 @@
 //              round trip under Wine that the floor does not pay)
 //   bare     - (refresh - cursor) / floor
 //   grid     - Pro: building the grid overlay and its mask
+//   try      - one try of the self-check of the screen reads on the Windows
+//              path: the patch read, DWM's next composition (none under
+//              Wine), read again and judged; a show makes up to four
+//   check    - the whole self-check of a show as it runs here, its own time
+//              only (not the frames it waits between its tries)
+//   undone   - refresh with the input layer's blend undone in every read
 // and the peak working set of the process. Without arguments it runs every
 // layout, each in a fresh process of its own so that each peak is its own.
 #include <windows.h>
@@ -131,6 +137,41 @@ double TimeStillRefreshes() {
     return MedianTime(Refreshes, [] { RefreshLens(); });
 }
 
+// One try of the check of the reads, on the shown lens.
+double TimeCheckTry() {
+    return MedianTime(Refreshes, [] {
+        ReadBlend blend = ReadBlendNone;
+        ColourCheckTry(&blend);
+    });
+}
+
+// The whole check of a show, its ticks a frame apart as its timer gives
+// them; only the ticks' own time counts.
+double TimeWholeCheck() {
+    std::vector<double> t;
+    for (int i = 0; i < Shows; ++i) {
+        AskColourCheck();
+        StartColourCheckIfAsked();
+        double own = 0;
+        while (ColourCheckRunning()) {
+            Sleep(FrameMs);
+            const double start = Now();
+            ColourCheckTick();
+            own += Now() - start;
+        }
+        t.push_back(own);
+    }
+    return Median(t);
+}
+
+// A refresh with the blend of a black layer at alpha 1 undone in its reads.
+double TimeUndoneRefreshes() {
+    SetReadsUnblend(ReadBlendRounded);
+    const double t = TimeRefreshes();
+    SetReadsUnblend(ReadBlendNone);
+    return t;
+}
+
 // Building the Pro grid overlay and its mask, as a show with a new layout does.
 double TimeGridBuild() {
     return MedianTime(Shows, [] {
@@ -194,6 +235,8 @@ int MeasureLayout(int mode, int factor, int format) {
     }
 
     const double drawing = TimeShowDrawing();
+    const double checkTry = TimeCheckTry();
+    const double check = TimeWholeCheck();
     const LensGeometry& g = Geometry;
     // Away from the lens, and just left of it with its edge in the picture.
     const int awayX = g.SourceColumns / 2 + 10;
@@ -212,16 +255,18 @@ int MeasureLayout(int mode, int factor, int format) {
         SetCursorPos(g.HomeX - 20, g.HomeY + g.WindowHeight / 2);
     const double self = TimeRefreshes();
     const double cursor = figures.cursor;
+    SetCursorPos(awayX, awayY);
+    const double undone = TimeUndoneRefreshes();
 
     const char* names[] = {"Common", "Pro", "Reading"};
     char gridText[16] = "-";
     if (pro)
         snprintf(gridText, sizeof(gridText), "%.2f", grid);
-    printf("%-8s %2d %2d %5dx%-4d %7.2f %7.2f %8.3f %8.3f %8.3f %8.3f %6.2f %7.3f %5.2f %6s %7.1f "
-           "%7.1f\n",
+    printf("%-8s %2d %2d %5dx%-4d %7.2f %7.2f %8.3f %8.3f %8.3f %8.3f %6.2f %7.3f %5.2f %6s %6.3f "
+           "%6.3f %7.3f %7.1f %7.1f\n",
            names[mode], factor, format, g.ImageWidth, g.ImageHeight, Median(shows), drawing,
            refresh, still, self, floor, refresh / floor, cursor, (refresh - cursor) / floor,
-           gridText, PeakMegabytes(), before);
+           gridText, checkTry, check, undone, PeakMegabytes(), before);
     fflush(stdout);
     ReleaseDrawingResources();
     return 0;
@@ -232,11 +277,13 @@ int RunAll(const char* self) {
            "picture, first paint), the rest of show is placing and mapping the windows;\n"
            "still = a refresh over an unchanged picture; ratio = refresh / floor;\n"
            "cursor = one GetCursorPos; bare = (refresh - cursor) / floor;\n"
-           "grid = Pro grid overlay and mask build;\n"
+           "grid = Pro grid overlay and mask build; try = one try of the check of the\n"
+           "screen reads on the Windows path; check = a show's whole check, its own time;\n"
+           "undone = refresh with the layer's blend undone in its reads;\n"
            "peak working set in MB, start = the same before the program's start-up\n");
-    printf("%-8s %2s %2s %10s %7s %7s %8s %8s %8s %8s %6s %7s %5s %6s %7s %7s\n", "mode", "f",
-           "fm", "image", "show", "drawing", "refresh", "still", "self", "floor", "ratio", "cursor",
-           "bare", "grid", "peak", "start");
+    printf("%-8s %2s %2s %10s %7s %7s %8s %8s %8s %8s %6s %7s %5s %6s %6s %6s %7s %7s %7s\n",
+           "mode", "f", "fm", "image", "show", "drawing", "refresh", "still", "self", "floor",
+           "ratio", "cursor", "bare", "grid", "try", "check", "undone", "peak", "start");
     fflush(stdout);
     struct Run {
         int mode, factor, format;

@@ -53,9 +53,15 @@ void CaptureArea(const LensGeometry& g, int px, int py) {
         PatBlt(SourceSurface, 0, 0, g.SourceColumns, g.SourceRows, PATCOPY);
         SelectObject(SourceSurface, oldBrush);
     }
-    if (on.right > on.left && on.bottom > on.top)
-        BitBlt(SourceSurface, on.left, on.top, on.right - on.left, on.bottom - on.top, ScreenDC,
-               x0 + on.left, y0 + on.top, SRCCOPY);
+    if (on.right <= on.left || on.bottom <= on.top)
+        return;
+    BitBlt(SourceSurface, on.left, on.top, on.right - on.left, on.bottom - on.top, ScreenDC,
+           x0 + on.left, y0 + on.top, SRCCOPY);
+    // Only what was read: the grey of the cells on no monitor is the lens's own.
+    if (ReadsUnblend() != ReadBlendNone) {
+        GdiFlush();
+        UnblendRead(SurfacePixels(SourceSurface), g.SourceColumns, on);
+    }
 }
 
 bool PictureAlreadyShown(const PictureInputs& now, const uint32_t* source) {
@@ -208,7 +214,7 @@ COLORREF ReadPointerColour() {
     GdiFlush();
     const uint32_t* picture = SurfacePixels(ZoomSurface);
     if (!picture || g.SourceColumns <= 0 || g.SourceRows <= 0)
-        return GetPixel(ScreenDC, PointerPos.x, PointerPos.y);
+        return UnblendColour(GetPixel(ScreenDC, PointerPos.x, PointerPos.y));
     // The middle of the pointer's cell, whatever the stretch ratio.
     const int hc = g.SourceColumns / 2;
     const int hr = g.SourceRows / 2;

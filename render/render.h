@@ -18,6 +18,7 @@ extern HDC IdleSurface;
 extern HDC LogoSurface;
 extern HDC SelfImageSurface;
 extern HDC OverlaySurface;
+extern HDC CheckSurface;  // CheckPatchWidth x CheckPatchHeight: the patch read back
 extern HBITMAP PassMask;      // monochrome; white passes the magnified pixel
 extern HBITMAP SwatchBitmap;  // start-up placeholder until the first swatch copy
 extern int SwatchPlaceholderHeld;  // 1 while SwatchBitmap is that placeholder
@@ -109,6 +110,47 @@ void ForgetShownPicture();
 // The pointer's pixel as the capture in ZoomSurface holds it (the middle of
 // its cell), before bands and self-image are painted.
 COLORREF ReadPointerColour();
+
+// The screen reads checked against pixels the lens drew itself, and the
+// blend of the input layer undone where a check found one.
+enum ReadsVerdict { ReadsUnproven, ReadsExact, ReadsBlended };
+// How a black layer at alpha 1 turns a level c into what the screen gives
+// back: c * 254 / 255 rounded to the nearest level, or cut off.
+enum ReadBlend { ReadBlendNone, ReadBlendRounded, ReadBlendTruncated };
+int BlendedLevel(ReadBlend blend, int level);
+// The patch the lens draws in the bottom-right corner of its frame: white,
+// 0x80 grey and 0x7F grey, two columns each, two rows (0x00RRGGBB). White and
+// 0x80 change under the blend in every channel; 0x7F tells a rounded blend
+// from a cut-off one.
+constexpr int CheckPatchWidth = 6;
+constexpr int CheckPatchHeight = 2;
+constexpr int CheckPatchPixelCount = CheckPatchWidth * CheckPatchHeight;
+extern const uint32_t CheckPatchPixels[CheckPatchPixelCount];
+// Where the patch lies in a lens client area of this size: in the frame
+// below the image, one pixel in from the right and the bottom.
+LensRect CheckPatchRect(int clientWidth, int clientHeight);
+// Which verdict the screen's read of pixels drawn as drawn gives (0x00RRGGBB,
+// count of them): exact where they match, blended where exactly one blend
+// explains every pixel (*blend gets it), unproven otherwise, and whenever
+// more than one explanation fits.
+ReadsVerdict JudgeReads(const uint32_t* drawn, const uint32_t* read, int count, ReadBlend* blend);
+// The level drawn for each level read under the blend. Where two drawn levels
+// read alike (0x7F and 0x80 rounded, 0 and 1 cut off), the one with more
+// trailing zero bits, the one screens show more often: 0x80, 0.
+void BuildUnblendTable(ReadBlend blend, uint8_t table[256]);
+// Each channel of each pixel through the table.
+void UndoBlend(uint32_t* pixels, int count, const uint8_t table[256]);
+void DrawCheckPatch();  // into LensDC
+// The patch as the screen gives it back now; false where it cannot be read.
+bool ReadCheckPatch(uint32_t read[CheckPatchPixelCount]);
+// The blend every screen read of the lens undoes from now on (ReadBlendNone:
+// reads are taken as they come); true when that changed.
+bool SetReadsUnblend(ReadBlend blend);
+ReadBlend ReadsUnblend();
+// A screen read in a surface's pixels, and a single colour read, with the
+// blend in force undone.
+void UnblendRead(uint32_t* pixels, int width, const LensRect& r);
+COLORREF UnblendColour(COLORREF colour);
 
 // Arithmetic of the refresh path, free of drawing (the grey bands are
 // OffscreenBands of geometry.h).

@@ -11,6 +11,7 @@ HDC IdleSurface;
 HDC LogoSurface;
 HDC SelfImageSurface;
 HDC OverlaySurface;
+HDC CheckSurface;
 HBITMAP PassMask;
 HBITMAP SwatchBitmap;
 HBITMAP LogoBitmap;
@@ -187,6 +188,8 @@ void CreateDrawingResources() {
     SourceSurface = NewSurface();
 
     SelfImageSurface = NewSurface();
+    CheckSurface = NewSurface();
+    ReplaceSurfaceBitmap(CheckSurface, CheckPatchWidth, CheckPatchHeight);
 
     PassMask = CreateBitmap(1, 1, 1, 1, nullptr);
 
@@ -265,6 +268,7 @@ void ReleaseDrawingResources() {
     HBITMAP zoom = HeldBitmap(ZoomSurface);
     HBITMAP source = HeldBitmap(SourceSurface);
     HBITMAP self = HeldBitmap(SelfImageSurface);
+    HBITMAP check = HeldBitmap(CheckSurface);
     HBITMAP idle = HeldBitmap(IdleSurface);
 
     SelectObject(LensDC, FontBeforeStrip);
@@ -281,6 +285,7 @@ void ReleaseDrawingResources() {
     DeleteDC(ZoomSurface);
     DeleteDC(SourceSurface);
     DeleteDC(SelfImageSurface);
+    DeleteDC(CheckSurface);
 
     // A swatch handed to the clipboard belongs to the clipboard.
     if (SwatchPlaceholderHeld == 1)
@@ -289,6 +294,7 @@ void ReleaseDrawingResources() {
     DeleteObject(zoom);
     DeleteObject(source);
     DeleteObject(self);
+    DeleteObject(check);
     DeleteObject(LogoBitmap);
     DeleteObject(idle);
     DeleteObject(PassMask);

@@ -32,7 +32,8 @@ echo "$resources" | grep -q '<dpiAware[^>]*>true/pm</dpiAware>' &&
     { echo "manifest without per-monitor awareness for every Windows"; exit 1; }
 # Calls newer than Windows XP are looked up at run time, never imported.
 for late in SHGetKnownFolderPath ChangeWindowMessageFilterEx ChangeWindowMessageFilter \
-            CreateWaitableTimerExW GetSystemMetricsForDpi; do
+            CreateWaitableTimerExW GetSystemMetricsForDpi SetWindowDisplayAffinity \
+            GetWindowDisplayAffinity DwmSetWindowAttribute DwmFlush; do
     i686-w64-mingw32-objdump -p "$exe" | grep -qw "$late" &&
         { echo "imports $late, which older Windows lack"; exit 1; }
 done

@@ -1,5 +1,6 @@
 #include "driver.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -290,6 +291,74 @@ std::vector<COLORREF> ReadScreen(const RECT& r) {
         for (int x = 0; x < copy.width; ++x)
             out.push_back(copy.At(x, y));
     return out;
+}
+
+std::vector<COLORREF> ReadWindowPixels(HWND window, const RECT& client) {
+    PixelSurface copy(client.right - client.left, client.bottom - client.top);
+    HDC dc = GetDC(window);
+    BitBlt(copy.dc, 0, 0, copy.width, copy.height, dc, client.left, client.top, SRCCOPY);
+    ReleaseDC(window, dc);
+    GdiFlush();
+    std::vector<COLORREF> out;
+    for (int y = 0; y < copy.height; ++y)
+        for (int x = 0; x < copy.width; ++x)
+            out.push_back(copy.At(x, y));
+    return out;
+}
+
+namespace {
+
+// The tools of one tooltip control of another process: the record and the
+// text are handed over in that process's memory.
+void ReadTooltipTools(HWND tooltip, std::map<HWND, std::wstring>& tips) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tooltip, &pid);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process)
+        return;
+    constexpr size_t TextChars = 256;
+    auto* remote = static_cast<char*>(VirtualAllocEx(
+        process, nullptr, sizeof(TTTOOLINFOW) + TextChars * sizeof(wchar_t), MEM_COMMIT,
+        PAGE_READWRITE));
+    const LRESULT tools = remote ? SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0) : 0;
+    for (LRESULT i = 0; i < tools; ++i) {
+        auto* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(TTTOOLINFOW));
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.lpszText = remoteText;
+        SIZE_T done = 0;
+        WriteProcessMemory(process, remote, &tool, sizeof(tool), &done);
+        if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i),
+                          reinterpret_cast<LPARAM>(remote)))
+            continue;
+        ReadProcessMemory(process, remote, &tool, sizeof(tool), &done);
+        const wchar_t none[TextChars] = {};
+        WriteProcessMemory(process, remoteText, none, sizeof(none), &done);
+        tool.lpszText = remoteText;
+        WriteProcessMemory(process, remote, &tool, sizeof(tool), &done);
+        SendMessageW(tooltip, TTM_GETTEXTW, TextChars - 1, reinterpret_cast<LPARAM>(remote));
+        wchar_t text[TextChars] = {};
+        ReadProcessMemory(process, remoteText, text, sizeof(text) - sizeof(wchar_t), &done);
+        tips[tool.hwnd] = text;
+    }
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+}
+
+}  // namespace
+
+std::map<HWND, std::wstring> TrayTips() {
+    std::map<HWND, std::wstring> tips;
+    EnumWindows([](HWND window, LPARAM param) -> BOOL {
+        char name[32] = {};
+        GetClassNameA(window, name, sizeof(name));
+        if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0)
+            ReadTooltipTools(window, *reinterpret_cast<std::map<HWND, std::wstring>*>(param));
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&tips));
+    return tips;
 }
 
 COLORREF ScreenPixel(int x, int y) {

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include <functional>
-
+#include <map>
 #include <string>
 #include <vector>
 
@@ -56,6 +56,15 @@ std::string ClipboardText();
 void EmptyTheClipboard();
 // Moves the pointer and tells the input layer, as a real move would.
 void MovePointer(const VellixRun& run, int x, int y);
+
+// A window's own pixels in a rectangle of its client area, row by row, as it
+// drew them: not the composed screen, so nothing above the window (the input
+// layer) is in them.
+std::vector<COLORREF> ReadWindowPixels(HWND window, const RECT& client);
+
+// The tips of the tray's icons as the shell shows them: each icon's tool
+// window and its text, read from the tooltips of the process that owns them.
+std::map<HWND, std::wstring> TrayTips();
 
 // Screen pixels of a rectangle, read through GDI, row by row (COLORREF values).
 std::vector<COLORREF> ReadScreen(const RECT& r);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "colour_blocks.h"
 #include "driver.h"
 #include "geometry/geometry.h"
 
@@ -14,14 +15,6 @@ namespace {
 // Exact: the input layer is left out of every screen read.
 bool Alike(COLORREF a, COLORREF b) {
     return a == b;
-}
-
-// Whether the clipboard holds a 10 x 10 swatch of exactly this colour as any
-// program reads it, whatever its bitness (CF_DIB).
-bool SwatchIs(COLORREF colour) {
-    int w = 0, h = 0;
-    const std::vector<COLORREF> dib = CopiedPicture(&w, &h);
-    return w == 10 && h == 10 && dib == std::vector<COLORREF>(100, colour);
 }
 
 // The strip's font: the largest Tahoma, 14 pixels high down to 7, in which the
@@ -221,23 +214,6 @@ TEST_F(ProReading, AFactorWithTheSameImageSizeRedrawsTheGrid) {
     SendKey(run.overlay, VK_SPACE);
     std::string why;
     EXPECT_TRUE(WaitWithPointerAt(run, px, py, [&] { return GridShown(px, py, &why); })) << why;
-}
-
-// Blocks of known colours side by side: both ends of each channel, both
-// sides of 128 (where a dimmed read drops a level) and mixed channels.
-constexpr COLORREF Blocks[] = {RGB(0xFF, 0xFF, 0xFF), RGB(0x80, 0x80, 0x80),
-                               RGB(0x7F, 0x7F, 0x7F), RGB(0x00, 0x00, 0x00),
-                               RGB(0xF0, 0xC0, 0x80), RGB(0x01, 0x80, 0xFE)};
-constexpr int BlockSide = 40;
-constexpr RECT BlockRow{200, 260, 200 + 6 * BlockSide, 260 + BlockSide};
-
-// Each as RGB in hex, worked by hand: no leading zeros.
-const char* const BlockTexts[] = {"FFFFFF", "808080", "7F7F7F", "0", "F0C080", "180FE"};
-
-COLORREF BlockColour(int x, int y) {
-    if (x < BlockRow.left || x >= BlockRow.right || y < BlockRow.top || y >= BlockRow.bottom)
-        return PatternColour(x, y);
-    return Blocks[(x - BlockRow.left) / BlockSide];
 }
 
 TEST_F(ProReading, KnownColoursUnderThePointerShowAndCopyExactly) {

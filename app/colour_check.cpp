@@ -1,0 +1,261 @@
+// Colours proven on the user's own machine: the ways of keeping the input
+// layer out of the screen reads, and the self-check after each show that
+// compares the patch the lens drew with what the screen gives back and walks
+// the ways by its verdict.
+#include "app/app.h"
+
+#include <dwmapi.h>
+
+#include <cstring>
+
+#include "render/render.h"
+
+LayerWay LayerWayInForce = LayerAlphaZero;
+LayerWay LayerWayWanted = LayerAlphaZero;
+ReadsVerdict ColoursVerdict = ReadsUnproven;
+
+namespace {
+
+// The system the ways are chosen for.
+WindowsVersionInfo LayerSystem;
+bool LayerWine;
+
+// The check of this show.
+bool CheckAsked;    // the next paint of the lens starts it
+bool CheckRunning;  // its timer runs
+int TriesLeft;
+bool HavePrevious;  // under Wine: the previous tick's read, a frame ago
+uint32_t PreviousRead[CheckPatchPixelCount];
+
+// dwmapi.dll is looked up at run time, so that Windows XP, which has none,
+// still starts Vellix. The system's own copy, never one beside the program.
+HMODULE DwmApi() {
+    static HMODULE module;
+    static bool tried;
+    if (!tried) {
+        tried = true;
+        char path[MAX_PATH];
+        const UINT n = GetSystemDirectoryA(path, MAX_PATH);
+        if (n > 0 && n + sizeof("\\dwmapi.dll") <= MAX_PATH) {
+            lstrcatA(path, "\\dwmapi.dll");
+            module = LoadLibraryA(path);
+        }
+    }
+    return module;
+}
+
+template <typename Proc>
+Proc DwmCall(const char* name) {
+    const HMODULE dwm = DwmApi();
+    return dwm ? reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(dwm, name)))
+               : nullptr;
+}
+
+// Asked for the exclusion, and the affinity read back: anything else in
+// force (WDA_MONITOR would read the layer as black) is dropped. Looked up at
+// run time: Windows Vista has neither call.
+bool KeepLayerOutOfCaptures(HWND layer) {
+    using SetAffinityProc = BOOL(WINAPI*)(HWND, DWORD);
+    using GetAffinityProc = BOOL(WINAPI*)(HWND, DWORD*);
+    const HMODULE user32 = GetModuleHandleA("user32.dll");
+    if (!user32)
+        return false;
+    auto set = reinterpret_cast<SetAffinityProc>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetWindowDisplayAffinity")));
+    auto get = reinterpret_cast<GetAffinityProc>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDisplayAffinity")));
+    if (!set || !get || !set(layer, WDA_EXCLUDEFROMCAPTURE))
+        return false;
+    DWORD affinity = WDA_NONE;
+    if (get(layer, &affinity) && affinity == WDA_EXCLUDEFROMCAPTURE)
+        return true;
+    set(layer, WDA_NONE);
+    return false;
+}
+
+// A layered window stays see-through yet takes the pointer and the keys; a
+// window that paints nothing would be composed as black. Windows lets clicks
+// through at alpha 0, so there it is alpha 1, painted black by its class so
+// that its blend, if any, is known. A window without redirection surface has
+// nothing to compose at all; it is hit-tested by its rectangle by the general
+// rules for windows, which nothing documents for this style.
+HWND CreateLayerWindow(LayerWay way) {
+    const DWORD style =
+        WS_EX_TOOLWINDOW | (way == LayerNoRedirection ? NoRedirectionBitmapStyle : WS_EX_LAYERED);
+    HWND layer = CreateWindowExA(style, OVERLAY_CLASS_NAME, LENS_WINDOW_TITLE, WS_POPUP, 0, 0, 100,
+                                 100, nullptr, nullptr, ProgramModule, nullptr);
+    if (!layer)
+        return nullptr;
+    if (way != LayerNoRedirection)
+        SetLayeredWindowAttributes(layer, 0, way == LayerAlphaZero ? 0 : 1, LWA_ALPHA);
+    DisableTransitions(layer);
+    return layer;
+}
+
+// Under Wine one read a tick, each compared with the one a frame before.
+ReadsVerdict PacedTry(ReadBlend* blend) {
+    *blend = ReadBlendNone;
+    uint32_t now[CheckPatchPixelCount];
+    const bool read = ReadCheckPatch(now);
+    const bool stable =
+        read && HavePrevious && std::memcmp(now, PreviousRead, sizeof(now)) == 0;
+    HavePrevious = read;
+    if (read)
+        std::memcpy(PreviousRead, now, sizeof(now));
+    return stable ? JudgeReads(CheckPatchPixels, now, CheckPatchPixelCount, blend)
+                  : ReadsUnproven;
+}
+
+}  // namespace
+
+LayerWay WayAfter(LayerWay way, const WindowsVersionInfo& v, bool wine) {
+    // WS_EX_NOREDIRECTIONBITMAP comes with Windows 8 (6.2). Wine composes
+    // such a window as opaque black (seen here): never under Wine.
+    const bool noRedirection = !wine && (v.major > 6 || (v.major == 6 && v.minor >= 2));
+    switch (way) {
+    case LayerExcluded: return noRedirection ? LayerNoRedirection : LayerAlphaOne;
+    case LayerNoRedirection: return LayerAlphaOne;
+    case LayerAlphaZero:
+    case LayerAlphaOne: break;
+    }
+    return way;
+}
+
+LayerWay FirstLayerWay(const WindowsVersionInfo& v, bool wine, bool windowsPath) {
+    // Wine reads the composited X screen, where an alpha-1 layer can dim every
+    // read by one level; X delivers input at alpha 0 all the same.
+    if (wine && !windowsPath)
+        return LayerAlphaZero;
+    if (ExcludeFromCaptureSupported(v))
+        return LayerExcluded;
+    return WayAfter(LayerExcluded, v, wine);
+}
+
+LayerWay NextLayerWay(LayerWay way, ReadsVerdict verdict, const WindowsVersionInfo& v, bool wine) {
+    return verdict == ReadsBlended ? WayAfter(way, v, wine) : way;
+}
+
+bool LayerUndoesBlend(LayerWay way, ReadsVerdict verdict) {
+    return way == LayerAlphaOne && verdict == ReadsBlended;
+}
+
+const wchar_t* ColoursPhrase(ReadsVerdict verdict) {
+    switch (verdict) {
+    case ReadsExact: return L"colours exact";
+    case ReadsBlended: return L"colours within one level";
+    case ReadsUnproven: break;
+    }
+    return L"colours unproven";
+}
+
+void ChooseLayerWay() {
+    LayerWine = RunningUnderWine();
+    LayerSystem = WindowsVersion();
+    WindowsVersionInfo asIf{};
+    const bool windowsPath = !LayerWine || WindowsPathUnderWine(&asIf);
+    if (LayerWine && windowsPath)
+        LayerSystem = asIf;
+    LayerWayWanted = FirstLayerWay(LayerSystem, LayerWine, windowsPath);
+}
+
+void MakeInputLayer() {
+    if (InputOverlay)
+        DestroyWindow(InputOverlay);
+    InputOverlay = nullptr;
+    LayerWay way = LayerWayWanted;
+    for (;;) {
+        InputOverlay = CreateLayerWindow(way);
+        if (!InputOverlay || way != LayerExcluded || KeepLayerOutOfCaptures(InputOverlay))
+            break;
+        // Refused: the next way, on a window of its own.
+        DestroyWindow(InputOverlay);
+        way = WayAfter(way, LayerSystem, LayerWine);
+    }
+    LayerWayInForce = LayerWayWanted = way;
+}
+
+void DisableTransitions(HWND window) {
+    using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
+    const auto set = DwmCall<SetAttribute>("DwmSetWindowAttribute");
+    const BOOL on = TRUE;
+    if (set)
+        set(window, DWMWA_TRANSITIONS_FORCEDISABLED, &on, sizeof(on));
+}
+
+bool WaitForComposition() {
+    using Flush = HRESULT(WINAPI*)();
+    const auto flush = DwmCall<Flush>("DwmFlush");
+    return flush && SUCCEEDED(flush());
+}
+
+void AskColourCheck() {
+    StopColourCheck();
+    CheckAsked = true;
+}
+
+void StartColourCheckIfAsked() {
+    if (!CheckAsked)
+        return;
+    CheckAsked = false;
+    GdiFlush();
+    CheckRunning = true;
+    HavePrevious = false;
+    // Under Wine DwmFlush returns at once, and the compositor shows a newly
+    // shown window 20-70 ms later, the layer often after the lens (seen on
+    // xcompmgr and xfwm4): a read at once could find the lens without the
+    // layer over it. So the first read waits for the compositor and each one
+    // after is compared with the one a frame before it.
+    TriesLeft = ColourCheckTries + (LayerWine ? 1 : 0);
+    SetTimer(LensWindow, ColourCheckTimer, LayerWine ? WineCompositorMs : FrameMs, nullptr);
+}
+
+ReadsVerdict ColourCheckTry(ReadBlend* blend) {
+    *blend = ReadBlendNone;
+    uint32_t first[CheckPatchPixelCount];
+    uint32_t second[CheckPatchPixelCount];
+    if (!ReadCheckPatch(first))
+        return ReadsUnproven;
+    // Without DWM (Windows XP, composition off) the screen holds what was
+    // drawn: the second read follows at once.
+    WaitForComposition();
+    if (!ReadCheckPatch(second) || std::memcmp(first, second, sizeof(first)) != 0)
+        return ReadsUnproven;
+    return JudgeReads(CheckPatchPixels, second, CheckPatchPixelCount, blend);
+}
+
+void ColourCheckTick() {
+    if (!CheckRunning) {
+        KillTimer(LensWindow, ColourCheckTimer);
+        return;
+    }
+    ReadBlend blend = ReadBlendNone;
+    const ReadsVerdict verdict = LayerWine ? PacedTry(&blend) : ColourCheckTry(&blend);
+    if (verdict != ReadsUnproven || --TriesLeft <= 0) {
+        StopColourCheck();
+        ConcludeColourCheck(verdict, blend);
+        return;
+    }
+    SetTimer(LensWindow, ColourCheckTimer, FrameMs, nullptr);
+}
+
+void StopColourCheck() {
+    CheckAsked = false;
+    CheckRunning = false;
+    KillTimer(LensWindow, ColourCheckTimer);
+}
+
+bool ColourCheckRunning() {
+    return CheckRunning;
+}
+
+void ConcludeColourCheck(ReadsVerdict verdict, ReadBlend blend) {
+    ColoursVerdict = verdict;
+    LayerWayWanted = NextLayerWay(LayerWayInForce, verdict, LayerSystem, LayerWine);
+    if (SetReadsUnblend(LayerUndoesBlend(LayerWayInForce, verdict) ? blend : ReadBlendNone)) {
+        // The picture, the text and what the copies take, read anew.
+        ForgetShownPicture();
+        if (LensShown == 1 && LensActive == 1)
+            RefreshLens();
+    }
+    UpdateTrayTip();
+}
