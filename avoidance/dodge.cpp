@@ -17,14 +17,6 @@ constexpr UINT DodgePauseMs = 100;
 
 }  // namespace
 
-int ReturnMarginX(const LensGeometry& g) {
-    return g.SourceColumns * 55 / 100;
-}
-
-int ReturnMarginY(const LensGeometry& g) {
-    return g.SourceRows * 55 / 100;
-}
-
 DodgeMove DecideDodge(const LensGeometry& g, int dodged, int x, int y) {
     // Home is one place whatever the format.
     const LensRect home = LensPlace(g, 0, 0);
@@ -43,17 +35,6 @@ DodgeMove DecideDodge(const LensGeometry& g, int dodged, int x, int y) {
             return DodgeHome;
     }
     return DodgeStay;
-}
-
-LensRect LensPlace(const LensGeometry& g, int readingStrip, int aside) {
-    const int a = aside == 1 ? 1 : 0;
-    int x = g.HomeX;
-    int y = g.HomeY;
-    if (readingStrip == 1)
-        y -= a * (g.WindowHeight + ReturnMarginY(g));
-    else
-        x -= a * (g.WindowWidth + ReturnMarginX(g));
-    return {x, y, x + g.WindowWidth, y + g.WindowHeight};
 }
 
 void CheckDodge() {

@@ -119,3 +119,22 @@ void ComputeLayout(LensGeometry& g, int proFlag, const SystemFacts& facts) {
     g.PlgPoints[1] = {g.ImageLeft + g.ImageWidth, g.ImageTop};
     g.PlgPoints[2] = {g.ImageLeft, g.ImageTop + g.ImageHeight};
 }
+
+int ReturnMarginX(const LensGeometry& g) {
+    return g.SourceColumns * 55 / 100;
+}
+
+int ReturnMarginY(const LensGeometry& g) {
+    return g.SourceRows * 55 / 100;
+}
+
+LensRect LensPlace(const LensGeometry& g, int readingStrip, int aside) {
+    const int a = aside == 1 ? 1 : 0;
+    int x = g.HomeX;
+    int y = g.HomeY;
+    if (readingStrip == 1)
+        y -= a * (g.WindowHeight + ReturnMarginY(g));
+    else
+        x -= a * (g.WindowWidth + ReturnMarginX(g));
+    return {x, y, x + g.WindowWidth, y + g.WindowHeight};
+}
