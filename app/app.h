@@ -5,18 +5,13 @@
 #include <windows.h>
 
 #include "app/ids.h"
+#include "settings/shared.h"
 
-extern HINSTANCE ProgramModule;
-extern HWND LensWindow;    // shows the lens; owns tray icon, menu and timers
-extern HWND InputOverlay;  // invisible full-screen layer taking the input
-extern HDC LensDC;         // the lens window's own DC, kept for the whole run
-
-// Controller flags; each holds 0 or 1.
+// Controller flags; each holds 0 or 1. LensActive and Initialised, which the
+// drawing and the copies read too, are with the windows in settings/shared.h.
 extern int LensShown;
-extern int LensActive;
 extern int MenuIdle;
 extern int FirstShow;
-extern int Initialised;
 
 // The whole program: start-up, message loop, shutdown. Returns the exit code.
 int RunVellix(HINSTANCE module);

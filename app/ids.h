@@ -15,8 +15,8 @@ constexpr unsigned DynamicTimer = 21;
 constexpr unsigned DynamicTimerMs = 10;
 // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION (Windows 10 1803), missing from older headers.
 constexpr unsigned long HighResolutionTimerFlag = 0x00000002;
-constexpr unsigned DodgeAsideTimer = 5;
-constexpr unsigned DodgeHomeTimer = 6;
+// The avoidance's pauses, DodgeAsideTimer and DodgeHomeTimer (5 and 6), are
+// in settings/shared.h; an id added here must differ from them.
 
 // Adding the tray icon again while the shell is not ready (a program in the
 // Startup folder starts before it): every 2 s, for about a minute.

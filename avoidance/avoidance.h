@@ -6,10 +6,7 @@
 #pragma once
 
 #include "geometry/geometry.h"
-
-extern int DodgeArmed;  // 1 = tests allowed; 0 during the pause after a move
-extern int Dodged;      // 1 = the lens is (or is going) aside
-extern int MovedAside;  // 1 = the lens stands aside (set when the pause ends)
+#include "settings/shared.h"  // DodgeArmed, Dodged, MovedAside
 
 enum DodgeMove { DodgeStay, DodgeAside, DodgeHome };
 

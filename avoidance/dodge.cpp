@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include "app/app.h"
 #include "render/render.h"
 #include "settings/settings.h"
+#include "settings/shared.h"
 
 int DodgeArmed = 1;
 int Dodged;

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
 #include "render/render.h"
 #include "settings/settings.h"
+#include "settings/shared.h"
 
 char PixelText[PixelTextSize];
 

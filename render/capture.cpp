@@ -4,10 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "app/app.h"
-#include "avoidance/avoidance.h"
 #include "readout/readout.h"
 #include "settings/settings.h"
+#include "settings/shared.h"
 
 POINT PointerPos;
 COLORREF PointerColour;

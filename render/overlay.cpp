@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/app.h"
 #include "settings/settings.h"
+#include "settings/shared.h"
 
 int OverlayBuiltZoom;
 

@@ -1,9 +1,8 @@
 // Pictures of the lens itself: the idle picture, the self-image and their bevels.
 #include "render/render.h"
 
-#include "app/app.h"
-#include "avoidance/avoidance.h"
 #include "settings/settings.h"
+#include "settings/shared.h"
 
 namespace {
 

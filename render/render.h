@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "geometry/geometry.h"
+#include "settings/shared.h"
 
 // Drawing objects, made once at start-up and released once at shutdown.
 extern HDC ScreenDC;
@@ -33,9 +34,8 @@ extern HFONT StripNarrowFont;
 extern COLORREF GridEvenColour, GridOddColour, CentreEvenColour, CentreOddColour;
 extern int OverlayBuiltWidth, OverlayBuiltHeight;
 
-// Pointer position read at the start of every refresh.
-extern POINT PointerPos;
-// Pro: the screen pixel under the pointer, read from the refresh's capture.
+// Pro: the screen pixel under the pointer, read from the refresh's capture
+// at the pointer position (PointerPos, settings/shared.h).
 extern COLORREF PointerColour;
 
 constexpr COLORREF GreyColour = 0x00808080;

@@ -2,7 +2,7 @@
 // at shutdown.
 #include "render/render.h"
 
-#include "app/app.h"
+#include "settings/shared.h"
 
 HDC ScreenDC;
 HDC ZoomSurface;

@@ -9,8 +9,8 @@
 
 #include <cwchar>
 
-#include "app/app.h"
 #include "settings/settings.h"
+#include "settings/shared.h"
 
 namespace {
 
