@@ -16,6 +16,12 @@ extern int FirstShow;
 // The whole program: start-up, message loop, shutdown. Returns the exit code.
 int RunVellix(HINSTANCE module);
 
+// Start-up of the settings, after the lens windows exist: start values of the
+// controller, the drawing and the avoidance, the early drawing objects, the
+// Startup test, the paths, the defaults, the active profile number and
+// profile, then the lens geometry (app/startup.cpp).
+void InitSettings();
+
 // Registers the classes and makes both windows and LensDC. A failure that
 // ends start-up has been reported with its warning when this returns false.
 bool CreateLensWindows();

@@ -50,10 +50,6 @@ ProfileDefaultsRecord StandardProfileDefaults();
 // Mode number derived from the two flags: 2 for Reading, else ProFlag.
 int ModeNumber(const LensSettingsRecord& s);
 
-// Start-up: defaults, paths, active profile number and profile, then the
-// lens geometry. Called once, after the lens windows exist.
-void InitSettings();
-
 // Profile files, all in the working directory. A missing file, key or
 // value yields its default; nothing is ever reported.
 // "Vellix.ini" -> ActiveProfile (any number 0..255, also one without a file).
