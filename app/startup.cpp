@@ -3,24 +3,10 @@
 // values and makes the first drawing objects, in the order the steps below keep.
 #include "app/app.h"
 
-#include <cwchar>
-
 #include "geometry/geometry.h"
 #include "render/render.h"
 #include "settings/settings.h"
 #include "settings/shared.h"
-
-namespace {
-
-// Appends src to dst without ever writing past PathCapacity characters.
-void AppendBounded(wchar_t* dst, const wchar_t* src) {
-    size_t used = wcslen(dst);
-    while (*src && used + 1 < PathCapacity)
-        dst[used++] = *src++;
-    dst[used] = L'\0';
-}
-
-}  // namespace
 
 void InitSettings() {
     FirstShow = 1;
@@ -36,11 +22,7 @@ void InitSettings() {
     LensSettings.StartupShortcut = 0;
     TestStartupShortcut();
 
-    StartDirectory[0] = L'\0';
-    GetCurrentDirectoryW(PathCapacity, StartDirectory);
-    ProgramPath[0] = L'\0';
-    AppendBounded(ProgramPath, StartDirectory);
-    AppendBounded(ProgramPath, L"\\Vellix.exe");
+    RecordStartPaths();
 
     MenuIdle = 1;
     LensShown = 0;

@@ -88,11 +88,8 @@ void OpenHelp() {
 // waiting for it: the working directory can be any folder, and whatever
 // program of that name lies there is not ours.
 void StartAboutProgram() {
-    wchar_t module[PathCapacity] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, module, PathCapacity);
     wchar_t program[PathCapacity];
-    if (length == 0 || length >= PathCapacity ||
-        !FileBesideProgram(module, ABOUT_PROGRAM_NAME, program, PathCapacity))
+    if (!FileBesideProgram(ProgramPath, ABOUT_PROGRAM_NAME, program, PathCapacity))
         return;
     // CreateProcessW may write into the command line.
     wchar_t commandLine[] = L"\"" ABOUT_PROGRAM_NAME L"\" a";

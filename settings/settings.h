@@ -40,7 +40,10 @@ extern LensSettingsRecord LensSettings;
 extern ProfileDefaultsRecord ProfileDefaults;
 
 constexpr int PathCapacity = 260;
-// Wide: the folders may be named in any script.
+// Wide: the folders may be named in any script. StartDirectory is the working
+// directory at start-up, ProgramPath the running program itself (empty when
+// its path does not fit): the Startup shortcut starts ProgramPath in
+// StartDirectory, and the about program lies beside ProgramPath.
 extern wchar_t StartDirectory[PathCapacity];
 extern wchar_t ProgramPath[PathCapacity];
 
@@ -77,12 +80,14 @@ void ReleaseText(char* text);
 // stays as it was unless the whole new text was written; false then.
 bool WriteTextFile(const char* name, const char* text);
 
+// Start-up: StartDirectory and ProgramPath, once.
+void RecordStartPaths();
 // Start-with-Windows: sets StartupShortcut to 1 if the shortcut exists.
 void TestStartupShortcut();
 // Makes the shortcut match StartupShortcut: written when 1, deleted when 0.
 void ApplyStartupShortcut();
 // Writes "Vellix.lnk" into the Startup folder (replacing one that exists),
-// pointing at the running program, working directory StartDirectory.
+// pointing at ProgramPath, working directory StartDirectory.
 void CreateStartupShortcut();
 void DeleteStartupShortcut();
 // The shortcut's full path; false if the Startup folder is unknown or the

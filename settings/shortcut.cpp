@@ -82,6 +82,16 @@ bool IsFile(const wchar_t* path) {
 
 }  // namespace
 
+void RecordStartPaths() {
+    StartDirectory[0] = L'\0';
+    GetCurrentDirectoryW(PathCapacity, StartDirectory);
+    // The program itself, wherever it was started from: the working directory
+    // need not hold it (a shortcut elsewhere, a command prompt).
+    const DWORD length = GetModuleFileNameW(nullptr, ProgramPath, PathCapacity);
+    if (length == 0 || length >= PathCapacity)
+        ProgramPath[0] = L'\0';
+}
+
 bool StartupShortcutPath(wchar_t* path, int capacity) {
     wchar_t folder[PathCapacity];
     return StartupFolder(folder, PathCapacity, false) && ShortcutPathIn(folder, path, capacity);
@@ -97,14 +107,12 @@ void CreateStartupShortcut() {
     wchar_t path[PathCapacity];
     if (!StartupFolder(folder, PathCapacity, true) || !ShortcutPathIn(folder, path, PathCapacity))
         return;
-    // The target is this program itself, wherever it was started from; the
-    // working directory keeps its settings where they were.
-    wchar_t target[PathCapacity] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, target, PathCapacity);
-    if (length == 0 || length >= PathCapacity)
+    // The target is this program itself; the working directory keeps its
+    // settings where they were.
+    if (ProgramPath[0] == L'\0')
         return;
     const HRESULT com = CoInitialize(nullptr);
-    SaveShellLink(target, StartDirectory, path);
+    SaveShellLink(ProgramPath, StartDirectory, path);
     if (SUCCEEDED(com))
         CoUninitialize();
 }
