@@ -118,12 +118,19 @@ void OnTrayCallback(LPARAM event) {
     if (action == TrayOpenMenu) {
         MenuIdle = 0;
         ShowTrayMenu();
+        // The menu is closed now, whether or not its loop said so.
+        MenuIdle = 1;
         // The lens window was made foreground for the menu; hidden, it would
         // swallow the user's typing.
         Shell_NotifyIconA(NIM_SETFOCUS, &TrayIcon);
     } else if (action == TrayToggle || action == TrayShow) {
         ShowOrHideLens();
     }
+}
+
+void OnMenuCommand(WPARAM command) {
+    if (HandleMenuCommand(command) == MenuExit)
+        DestroyLensWindows();
 }
 
 // The version can only be set on an icon that exists. An add refused because
@@ -203,7 +210,7 @@ LRESULT CALLBACK LensProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CLOSE: DestroyLensWindows(); return 0;
     case WM_KEYDOWN: OnKeyDown(wParam, lParam); break;
     case WM_SYSKEYDOWN: OnSysKeyDown(wParam); break;
-    case WM_COMMAND: HandleMenuCommand(wParam); break;
+    case WM_COMMAND: OnMenuCommand(wParam); break;
     case WM_TIMER: OnTimer(wParam); break;
     case WM_MOUSEMOVE: OnMouseMove(window, lParam); break;
     case WM_SETCURSOR: ForgetModeCursor(); break;

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <cwchar>
 
-#include "app/app.h"
 #include "geometry/geometry.h"
+#include "settings/shared.h"
 
 HMENU TrayMenu, SettingsMenu, ModeMenu, FactorMenu, WindowFormatMenu, ReadingHeightMenu,
     FourThreeMenu, SixteenNineMenu, PixelValueMenu, PixelFormatMenu, BaseMenu, ProfilesMenu;
@@ -249,8 +249,6 @@ void ShowTrayMenu() {
     TrackPopupMenu(TrayMenu, TPM_BOTTOMALIGN | TPM_RIGHTALIGN, pointer.x, pointer.y, 0,
                    LensWindow, nullptr);
     PostMessageA(LensWindow, WM_NULL, 0, 0);
-    // The menu is closed now, whether or not its loop said so.
-    MenuIdle = 1;
 }
 
 void DestroyTrayMenu() {
@@ -262,15 +260,14 @@ void DestroyTrayMenu() {
             ProfilesMenu = nullptr;
 }
 
-void HandleMenuCommand(WPARAM command) {
+MenuAction HandleMenuCommand(WPARAM command) {
     if (command > 0xFFFF)
-        return;
+        return MenuNothing;
     const int id = static_cast<int>(command);
     switch (id) {
     case CmdExit:
         // The shutdown sequence saves the settings; the menus are gone after it.
-        DestroyLensWindows();
-        return;
+        return MenuExit;
     case CmdHelp: OpenHelp(); break;
     case CmdAbout: StartAboutProgram(); break;
     case CmdStartup:
@@ -290,6 +287,7 @@ void HandleMenuCommand(WPARAM command) {
         SyncMenuChecks();
         ApplyFormat();
     }
+    return MenuNothing;
 }
 
 void SyncMenuChecks() {

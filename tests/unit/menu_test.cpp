@@ -175,4 +175,14 @@ TEST_F(TrayMenuTree, MarksAndGreyingFollowEachMode) {
     EXPECT_EQ(CheckedAmong(11, 113), "22,27,33,63,73,85,91");
 }
 
+// Only Exit asks the shell for anything, and it changes no setting: the
+// shutdown saves the settings as they are.
+TEST_F(TrayMenuTree, OnlyExitAsksTheShellToEndTheProgram) {
+    SyncMenuChecks();
+    EXPECT_EQ(HandleMenuCommand(CmdExit), MenuExit);
+    EXPECT_EQ(CheckedAmong(11, 113), "21,26,54,61,71,82,91");
+    for (int id : {int{CmdCloseMenu}, 21, 85, 54, 27, 0x10000 + CmdExit})
+        EXPECT_EQ(HandleMenuCommand(id), MenuNothing) << id;
+}
+
 }  // namespace
