@@ -83,13 +83,21 @@ void OnLensPaint(HWND window) {
 
 void RetryTrayIcon();
 
+// The lens is redrawn at its new place, with its own picture where it now
+// stands, before the pointer is checked again; then it takes the keys.
+void OnDodgePauseOver(unsigned id) {
+    DodgeTimerFired(id);
+    RefreshLens();
+    ResumeDodgeChecks();
+    SetActiveWindow(LensWindow);
+    SetFocus(LensWindow);
+}
+
 void OnTimer(WPARAM id) {
     if (id == TrayRetryTimer) {
         RetryTrayIcon();
     } else if (id == DodgeAsideTimer || id == DodgeHomeTimer) {
-        DodgeTimerFired(static_cast<unsigned>(id));
-        SetActiveWindow(LensWindow);
-        SetFocus(LensWindow);
+        OnDodgePauseOver(static_cast<unsigned>(id));
     } else if (id == DynamicTimer) {
         // Periodic from activation until the lens is deactivated or hidden:
         // re-arming it at every tick cost two round trips to the wineserver,

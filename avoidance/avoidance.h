@@ -2,7 +2,7 @@
 //
 // The decision is pure (DecideDodge) and takes the geometry as input, where
 // the lens stands home or aside too (LensPlace, geometry.h); CheckDodge,
-// MoveLens and DodgeTimerFired apply it to the window.
+// MoveLens, DodgeTimerFired and ResumeDodgeChecks apply it to the window.
 #pragma once
 
 #include "geometry/geometry.h"
@@ -18,6 +18,12 @@ DodgeMove DecideDodge(const LensGeometry& g, int dodged, int x, int y);
 
 void CheckDodge();
 void MoveLens(int aside);
+// The end of a pause (DodgeAsideTimer or DodgeHomeTimer): the timer stops and
+// MovedAside follows the move. The shell then redraws the lens at its new
+// place and calls ResumeDodgeChecks.
 void DodgeTimerFired(unsigned timerId);
+// Tests allowed again, and the pointer the redraw read checked at once: one
+// that crossed the opposite line during the pause moves the lens back.
+void ResumeDodgeChecks();
 // Stops both pauses; the lens is home again.
 void StopDodgeTimers();

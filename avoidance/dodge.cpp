@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include "render/render.h"
 #include "settings/settings.h"
 #include "settings/shared.h"
 
@@ -61,7 +60,9 @@ void MoveLens(int aside) {
 void DodgeTimerFired(unsigned timerId) {
     KillTimer(LensWindow, timerId);
     MovedAside = timerId == DodgeAsideTimer ? 1 : 0;
-    RefreshLens();
+}
+
+void ResumeDodgeChecks() {
     DodgeArmed = 1;
     CheckDodge();
 }
