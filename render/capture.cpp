@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#include "readout/readout.h"
 #include "settings/settings.h"
 #include "settings/shared.h"
 

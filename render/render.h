@@ -105,6 +105,24 @@ void ForgetShownPicture();
 // its cell), before bands and self-image are painted.
 COLORREF ReadPointerColour();
 
+// The pixel value text. Its arithmetic draws nothing: ColourComponent gives
+// 1 red, 2 green, 3 blue; FormatPixelValue writes a colour in a pixel format
+// (1 BGR, 2 RGB, 3 (R,G,B); any other counts as BGR) and a number base (1 Hex,
+// 2 Dec, 3 Bin) into text of PixelTextSize bytes, and leaves it as it was for
+// a base outside 1..3.
+constexpr int PixelTextSize = 50;
+unsigned char ColourComponent(int index, COLORREF colour);
+void UpperCaseText(char* text);
+void FormatPixelValue(COLORREF colour, int pixelFormat, int numberBase, char* text);
+// The text of the last refresh of an active Pro lens; what Ctrl copies.
+extern char PixelText[PixelTextSize];
+// The Pro strip: PointerColour's text into PixelText and the strip, drawn
+// only when it changed since the strip was last drawn.
+void ShowPixelValue();
+// White strip above the image with the text centred in LensDC's own font.
+void DrawStripText(const char* text);
+void ForgetStripText();  // the strip was erased: the next text is drawn in any case
+
 // Arithmetic of the refresh path, free of drawing (the grey bands are
 // OffscreenBands of geometry.h).
 // Where the self-image goes in ZoomSurface, if the lens window lies inside the
