@@ -1,7 +1,6 @@
 // The tray menu tree, showing it, its commands and its check marks.
 #include "menu/menu.h"
 
-#include <cstdio>
 #include <cstring>
 #include <cwchar>
 
@@ -16,11 +15,6 @@ namespace {
 // Items that open a submenu share this id unless something looks them up.
 constexpr UINT SubmenuId = 10;
 
-struct ListItem {
-    const char* label;
-    UINT id;
-};
-
 // Appends a text item; with a submenu it opens that menu and sends nothing.
 void AddItem(HMENU menu, const char* label, UINT id, HMENU submenu = nullptr) {
     MENUITEMINFOA item{};
@@ -33,28 +27,82 @@ void AddItem(HMENU menu, const char* label, UINT id, HMENU submenu = nullptr) {
     InsertMenuItemA(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &item);
 }
 
-template <size_t N>
-void AddItems(HMENU menu, const ListItem (&items)[N]) {
-    for (const ListItem& item : items)
-        AddItem(menu, item.label, item.id);
-}
+// What a command item does to the settings: sets a value, switches to a
+// profile, or toggles a flag.
+enum CommandKind {
+    SetsMode,
+    SetsFactor,
+    SetsWindowFormat,
+    SetsPixelFormat,
+    SetsBase,
+    SetsProfile,
+    TogglesDynamic,
+    TogglesStartup,
+    TogglesSound,
+};
 
-constexpr ListItem ModeItems[] = {{"Common", CmdCommon}, {"Pro", CmdPro}, {"Reading", CmdReading}};
-constexpr ListItem ReadingHeightItems[] = {{"90", 111}, {"120", 112}, {"160", 113}};
-constexpr ListItem FourThreeItems[] = {{"90x130", 31},  {"140x180", 32}, {"180x240", 33},
-                                       {"240x320", 34}, {"320x430", 35}, {"430x570", 36}};
-constexpr ListItem SixteenNineItems[] = {{"90x160", 51},  {"140x250", 52}, {"180x320", 53},
-                                         {"240x430", 54}, {"320x570", 55}, {"430x760", 56}};
-constexpr ListItem PixelFormatItems[] = {{"BGR", 61}, {"RGB", 62}, {"(R,G,B)", 63}};
-constexpr ListItem BaseItems[] = {{"Hex", 71}, {"Dec", 72}, {"Bin", 73}};
-constexpr ListItem ProfileItems[] = {{"A", 91}, {"B", 92}, {"C", 93}, {"D", 94}, {"E", 95}};
-
-// Every item that can carry a check mark, by command id.
-constexpr int MarkedIds[] = {CmdDynamic, CmdSound, CmdStartup, CmdCommon, CmdPro, CmdReading,
-                             82, 83, 84, 85, 86, 87, 88, 89, 90,
-                             31, 32, 33, 34, 35, 36, 51, 52, 53, 54, 55, 56, 111, 112, 113,
-                             61, 62, 63, 71, 72, 73, 91, 92, 93, 94, 95};
+// Every item that sends a setting's command and can carry a check mark: its
+// id, what it sets to which value, its label and the menu it stands in, where
+// the items keep this order. Building, carrying out and marking all read it.
+struct CommandItem {
+    int id;
+    CommandKind kind;
+    int value;
+    const char* label;
+    HMENU* menu;
+};
+constexpr CommandItem CommandItems[] = {
+    {CmdCommon, SetsMode, ModeCommon, "Common", &ModeMenu},
+    {CmdPro, SetsMode, ModePro, "Pro", &ModeMenu},
+    {CmdReading, SetsMode, ModeReading, "Reading", &ModeMenu},
+    {82, SetsFactor, 2, "2", &FactorMenu},
+    {83, SetsFactor, 3, "3", &FactorMenu},
+    {84, SetsFactor, 4, "4", &FactorMenu},
+    {85, SetsFactor, 5, "5", &FactorMenu},
+    {86, SetsFactor, 6, "6", &FactorMenu},
+    {87, SetsFactor, 7, "7", &FactorMenu},
+    {88, SetsFactor, 8, "8", &FactorMenu},
+    {89, SetsFactor, 9, "9", &FactorMenu},
+    {90, SetsFactor, 10, "10", &FactorMenu},
+    {111, SetsWindowFormat, 31, "90", &ReadingHeightMenu},
+    {112, SetsWindowFormat, 32, "120", &ReadingHeightMenu},
+    {113, SetsWindowFormat, 33, "160", &ReadingHeightMenu},
+    {31, SetsWindowFormat, 11, "90x130", &FourThreeMenu},
+    {32, SetsWindowFormat, 12, "140x180", &FourThreeMenu},
+    {33, SetsWindowFormat, 13, "180x240", &FourThreeMenu},
+    {34, SetsWindowFormat, 14, "240x320", &FourThreeMenu},
+    {35, SetsWindowFormat, 15, "320x430", &FourThreeMenu},
+    {36, SetsWindowFormat, 16, "430x570", &FourThreeMenu},
+    {51, SetsWindowFormat, 21, "90x160", &SixteenNineMenu},
+    {52, SetsWindowFormat, 22, "140x250", &SixteenNineMenu},
+    {53, SetsWindowFormat, 23, "180x320", &SixteenNineMenu},
+    {54, SetsWindowFormat, 24, "240x430", &SixteenNineMenu},
+    {55, SetsWindowFormat, 25, "320x570", &SixteenNineMenu},
+    {56, SetsWindowFormat, 26, "430x760", &SixteenNineMenu},
+    {61, SetsPixelFormat, 1, "BGR", &PixelFormatMenu},
+    {62, SetsPixelFormat, 2, "RGB", &PixelFormatMenu},
+    {63, SetsPixelFormat, 3, "(R,G,B)", &PixelFormatMenu},
+    {71, SetsBase, 1, "Hex", &BaseMenu},
+    {72, SetsBase, 2, "Dec", &BaseMenu},
+    {73, SetsBase, 3, "Bin", &BaseMenu},
+    {91, SetsProfile, 1, "A", &ProfilesMenu},
+    {92, SetsProfile, 2, "B", &ProfilesMenu},
+    {93, SetsProfile, 3, "C", &ProfilesMenu},
+    {94, SetsProfile, 4, "D", &ProfilesMenu},
+    {95, SetsProfile, 5, "E", &ProfilesMenu},
+    {CmdDynamic, TogglesDynamic, 1, "Dynamic", &SettingsMenu},
+    {CmdStartup, TogglesStartup, 1, "Startup", &SettingsMenu},
+    {CmdSound, TogglesSound, 1, "Sound", &SettingsMenu},
+};
 constexpr int FamilyIds[] = {CmdFourThreeFamily, CmdSixteenNineFamily, CmdReadingFamily};
+
+// The item of a command id; nullptr for an id that is no setting's item.
+const CommandItem* FindCommand(int id) {
+    for (const CommandItem& c : CommandItems)
+        if (c.id == id)
+            return &c;
+    return nullptr;
+}
 
 bool InRange(int v, int low, int high) {
     return v >= low && v <= high;
@@ -120,29 +168,26 @@ bool FileBesideProgram(const wchar_t* programPath, const wchar_t* name, wchar_t*
 }
 
 void ApplyCommandToSettings(LensSettingsRecord& s, int id) {
-    switch (id) {
-    case CmdCommon: s.ProFlag = 0; s.ReadingFlag = 0; return;
-    case CmdPro: s.ReadingFlag = 0; s.ProFlag = 1; return;
-    case CmdReading: s.ReadingFlag = 1; s.ProFlag = 0; return;
-    case CmdStartup: s.StartupShortcut = Toggled(s.StartupShortcut); return;
-    case CmdSound: s.SoundOn = Toggled(s.SoundOn); return;
-    case CmdDynamic: s.DynamicRefresh = Toggled(s.DynamicRefresh); return;
-    default: break;
-    }
     // Only ids of real items: a command posted by another program must not
     // bring in a format or value the lens cannot lay out.
-    if (InRange(id, 82, 90))
-        s.MagnifyFactor = static_cast<int8_t>(id - 80);
-    else if (InRange(id, 31, 36))
-        s.WindowFormat = static_cast<int8_t>(id - 20);
-    else if (InRange(id, 51, 56))
-        s.WindowFormat = static_cast<int8_t>(id - 30);
-    else if (InRange(id, 111, 113))
-        s.WindowFormat = static_cast<int8_t>(id - 80);
-    else if (InRange(id, 61, 63))
-        s.PixelFormat = static_cast<int8_t>(id - 60);
-    else if (InRange(id, 71, 73))
-        s.NumberBase = static_cast<int8_t>(id - 70);
+    const CommandItem* c = FindCommand(id);
+    if (!c)
+        return;
+    const int8_t value = static_cast<int8_t>(c->value);
+    switch (c->kind) {
+    case SetsMode:
+        s.ProFlag = c->value == ModePro ? 1 : 0;
+        s.ReadingFlag = c->value == ModeReading ? 1 : 0;
+        return;
+    case SetsFactor: s.MagnifyFactor = value; return;
+    case SetsWindowFormat: s.WindowFormat = value; return;
+    case SetsPixelFormat: s.PixelFormat = value; return;
+    case SetsBase: s.NumberBase = value; return;
+    case SetsProfile: return;  // switched with its files (SwitchProfile), not set
+    case TogglesDynamic: s.DynamicRefresh = Toggled(s.DynamicRefresh); return;
+    case TogglesStartup: s.StartupShortcut = Toggled(s.StartupShortcut); return;
+    case TogglesSound: s.SoundOn = Toggled(s.SoundOn); return;
+    }
 }
 
 void FollowModeFormat(LensSettingsRecord& s, int defaultFormat) {
@@ -161,29 +206,23 @@ void FollowModeFormat(LensSettingsRecord& s, int defaultFormat) {
 }
 
 bool ItemChecked(const LensSettingsRecord& s, int id) {
-    switch (id) {
-    case CmdDynamic: return s.DynamicRefresh == 1;
-    case CmdSound: return s.SoundOn == 1;
-    case CmdStartup: return s.StartupShortcut == 1;
-    case CmdCommon: return IsCommon(s);
-    case CmdPro: return IsPro(s);
-    case CmdReading: return s.ReadingFlag == 1;
-    default: break;
+    const CommandItem* c = FindCommand(id);
+    if (!c)
+        return false;
+    switch (c->kind) {
+    case SetsMode:
+        if (c->value == ModeCommon)
+            return IsCommon(s);
+        return c->value == ModePro ? IsPro(s) : s.ReadingFlag == 1;
+    case SetsFactor: return s.MagnifyFactor == c->value;
+    case SetsWindowFormat: return s.WindowFormat == c->value;
+    case SetsPixelFormat: return s.PixelFormat == c->value;
+    case SetsBase: return s.NumberBase == c->value;
+    case SetsProfile: return s.ActiveProfile == c->value;
+    case TogglesDynamic: return s.DynamicRefresh == 1;
+    case TogglesStartup: return s.StartupShortcut == 1;
+    case TogglesSound: return s.SoundOn == 1;
     }
-    if (InRange(id, 82, 90))
-        return s.MagnifyFactor == id - 80;
-    if (InRange(id, 31, 36))
-        return s.WindowFormat == id - 20;
-    if (InRange(id, 51, 56))
-        return s.WindowFormat == id - 30;
-    if (InRange(id, 111, 113))
-        return s.WindowFormat == id - 80;
-    if (InRange(id, 61, 63))
-        return s.PixelFormat == id - 60;
-    if (InRange(id, 71, 73))
-        return s.NumberBase == id - 70;
-    if (InRange(id, 91, 95))
-        return s.ActiveProfile == id - 90;
     return false;
 }
 
@@ -215,29 +254,17 @@ void BuildTrayMenu() {
     AddItem(SettingsMenu, "Magnify Factor", SubmenuId, FactorMenu);
     AddItem(SettingsMenu, "Window Format", SubmenuId, WindowFormatMenu);
     AddItem(SettingsMenu, "Pixel Value", SubmenuId, PixelValueMenu);
-    AddItem(SettingsMenu, "Dynamic", CmdDynamic);
-    AddItem(SettingsMenu, "Startup", CmdStartup);
-    AddItem(SettingsMenu, "Sound", CmdSound);
-
-    AddItems(ModeMenu, ModeItems);
-    char label[10];
-    for (int factor = 2; factor <= 10; ++factor) {
-        snprintf(label, sizeof(label), "%d", factor);
-        AddItem(FactorMenu, label, static_cast<UINT>(factor + 80));
-    }
 
     AddItem(WindowFormatMenu, "Reading", CmdReadingFamily, ReadingHeightMenu);
     AddItem(WindowFormatMenu, "4/3", CmdFourThreeFamily, FourThreeMenu);
     AddItem(WindowFormatMenu, "16/9", CmdSixteenNineFamily, SixteenNineMenu);
-    AddItems(ReadingHeightMenu, ReadingHeightItems);
-    AddItems(FourThreeMenu, FourThreeItems);
-    AddItems(SixteenNineMenu, SixteenNineItems);
 
     AddItem(PixelValueMenu, "Format", SubmenuId, PixelFormatMenu);
     AddItem(PixelValueMenu, "Base", SubmenuId, BaseMenu);
-    AddItems(PixelFormatMenu, PixelFormatItems);
-    AddItems(BaseMenu, BaseItems);
-    AddItems(ProfilesMenu, ProfileItems);
+
+    // The settings' own items, after the submenus of their menu.
+    for (const CommandItem& c : CommandItems)
+        AddItem(*c.menu, c.label, static_cast<UINT>(c.id));
 }
 
 void ShowTrayMenu() {
@@ -277,8 +304,8 @@ MenuAction HandleMenuCommand(WPARAM command) {
         TestStartupShortcut();
         break;
     default:
-        if (InRange(id, 91, 95))
-            SwitchProfile(id - 90);
+        if (const CommandItem* c = FindCommand(id); c && c->kind == SetsProfile)
+            SwitchProfile(c->value);
         else
             ApplyCommandToSettings(LensSettings, id);
         break;
@@ -292,9 +319,9 @@ MenuAction HandleMenuCommand(WPARAM command) {
 
 void SyncMenuChecks() {
     FollowModeFormat(LensSettings, ProfileDefaults.DefaultWindowFormat);
-    for (int id : MarkedIds)
-        CheckMenuItem(TrayMenu, static_cast<UINT>(id),
-                      MF_BYCOMMAND | (ItemChecked(LensSettings, id) ? MF_CHECKED : MF_UNCHECKED));
+    for (const CommandItem& c : CommandItems)
+        CheckMenuItem(TrayMenu, static_cast<UINT>(c.id),
+                      MF_BYCOMMAND | (ItemChecked(LensSettings, c.id) ? MF_CHECKED : MF_UNCHECKED));
     for (int id : FamilyIds)
         EnableMenuItem(WindowFormatMenu, static_cast<UINT>(id),
                        MF_BYCOMMAND | (ItemGrayed(LensSettings, id) ? MF_GRAYED : MF_ENABLED));
