@@ -42,8 +42,9 @@ enum CommandKind {
 };
 
 // Every item that sends a setting's command and can carry a check mark: its
-// id, what it sets to which value, its label and the menu it stands in, where
-// the items keep this order. Building, carrying out and marking all read it.
+// id, what it sets to which value, its label (a window format's is in the
+// format table) and the menu it stands in, where the items keep this order.
+// Building, carrying out and marking all read it.
 struct CommandItem {
     int id;
     CommandKind kind;
@@ -64,21 +65,21 @@ constexpr CommandItem CommandItems[] = {
     {88, SetsFactor, 8, "8", &FactorMenu},
     {89, SetsFactor, 9, "9", &FactorMenu},
     {90, SetsFactor, 10, "10", &FactorMenu},
-    {111, SetsWindowFormat, 31, "90", &ReadingHeightMenu},
-    {112, SetsWindowFormat, 32, "120", &ReadingHeightMenu},
-    {113, SetsWindowFormat, 33, "160", &ReadingHeightMenu},
-    {31, SetsWindowFormat, 11, "90x130", &FourThreeMenu},
-    {32, SetsWindowFormat, 12, "140x180", &FourThreeMenu},
-    {33, SetsWindowFormat, 13, "180x240", &FourThreeMenu},
-    {34, SetsWindowFormat, 14, "240x320", &FourThreeMenu},
-    {35, SetsWindowFormat, 15, "320x430", &FourThreeMenu},
-    {36, SetsWindowFormat, 16, "430x570", &FourThreeMenu},
-    {51, SetsWindowFormat, 21, "90x160", &SixteenNineMenu},
-    {52, SetsWindowFormat, 22, "140x250", &SixteenNineMenu},
-    {53, SetsWindowFormat, 23, "180x320", &SixteenNineMenu},
-    {54, SetsWindowFormat, 24, "240x430", &SixteenNineMenu},
-    {55, SetsWindowFormat, 25, "320x570", &SixteenNineMenu},
-    {56, SetsWindowFormat, 26, "430x760", &SixteenNineMenu},
+    {111, SetsWindowFormat, 31, nullptr, &ReadingHeightMenu},
+    {112, SetsWindowFormat, 32, nullptr, &ReadingHeightMenu},
+    {113, SetsWindowFormat, 33, nullptr, &ReadingHeightMenu},
+    {31, SetsWindowFormat, 11, nullptr, &FourThreeMenu},
+    {32, SetsWindowFormat, 12, nullptr, &FourThreeMenu},
+    {33, SetsWindowFormat, 13, nullptr, &FourThreeMenu},
+    {34, SetsWindowFormat, 14, nullptr, &FourThreeMenu},
+    {35, SetsWindowFormat, 15, nullptr, &FourThreeMenu},
+    {36, SetsWindowFormat, 16, nullptr, &FourThreeMenu},
+    {51, SetsWindowFormat, 21, nullptr, &SixteenNineMenu},
+    {52, SetsWindowFormat, 22, nullptr, &SixteenNineMenu},
+    {53, SetsWindowFormat, 23, nullptr, &SixteenNineMenu},
+    {54, SetsWindowFormat, 24, nullptr, &SixteenNineMenu},
+    {55, SetsWindowFormat, 25, nullptr, &SixteenNineMenu},
+    {56, SetsWindowFormat, 26, nullptr, &SixteenNineMenu},
     {61, SetsPixelFormat, 1, "BGR", &PixelFormatMenu},
     {62, SetsPixelFormat, 2, "RGB", &PixelFormatMenu},
     {63, SetsPixelFormat, 3, "(R,G,B)", &PixelFormatMenu},
@@ -95,6 +96,28 @@ constexpr CommandItem CommandItems[] = {
     {CmdSound, TogglesSound, 1, "Sound", &SettingsMenu},
 };
 constexpr int FamilyIds[] = {CmdFourThreeFamily, CmdSixteenNineFamily, CmdReadingFamily};
+// The first switch to Reading in a run, with no Reading format remembered: "120".
+constexpr int8_t FirstReadingFormat = 32;
+
+// Each window format of the table has exactly one item, in its family's menu.
+constexpr bool EveryFormatHasOneItem() {
+    for (const WindowFormatEntry& f : WindowFormats) {
+        HMENU* const menu = f.family == FamilyFourThree     ? &FourThreeMenu
+                            : f.family == FamilySixteenNine ? &SixteenNineMenu
+                                                            : &ReadingHeightMenu;
+        int items = 0;
+        for (const CommandItem& c : CommandItems)
+            if (c.kind == SetsWindowFormat && c.value == f.code)
+                items += c.menu == menu ? 1 : 2;
+        if (items != 1)
+            return false;
+    }
+    int rows = 0;
+    for (const CommandItem& c : CommandItems)
+        rows += c.kind == SetsWindowFormat ? 1 : 0;
+    return rows == static_cast<int>(sizeof(WindowFormats) / sizeof(WindowFormats[0]));
+}
+static_assert(EveryFormatHasOneItem(), "one item per window format, in its family's menu");
 
 // The item of a command id; nullptr for an id that is no setting's item.
 const CommandItem* FindCommand(int id) {
@@ -192,12 +215,13 @@ void ApplyCommandToSettings(LensSettingsRecord& s, int id) {
 
 void FollowModeFormat(LensSettingsRecord& s, int defaultFormat) {
     if (s.ReadingFlag == 1) {
-        if (s.WindowFormat < 30) {
+        if (IsWindowedFormat(s.WindowFormat)) {
             s.SavedNormalFormat = s.WindowFormat;
-            s.WindowFormat = s.SavedReadingFormat != 0 ? s.SavedReadingFormat : int8_t{32};
+            s.WindowFormat =
+                s.SavedReadingFormat != 0 ? s.SavedReadingFormat : FirstReadingFormat;
         }
     } else if (IsCommon(s) || IsPro(s)) {
-        if (s.WindowFormat > 30) {
+        if (IsReadingFormat(s.WindowFormat)) {
             s.SavedReadingFormat = s.WindowFormat;
             s.WindowFormat = s.SavedNormalFormat != 0 ? s.SavedNormalFormat
                                                       : static_cast<int8_t>(defaultFormat);
@@ -264,7 +288,8 @@ void BuildTrayMenu() {
 
     // The settings' own items, after the submenus of their menu.
     for (const CommandItem& c : CommandItems)
-        AddItem(*c.menu, c.label, static_cast<UINT>(c.id));
+        AddItem(*c.menu, c.label ? c.label : FindWindowFormat(c.value)->label,
+                static_cast<UINT>(c.id));
 }
 
 void ShowTrayMenu() {

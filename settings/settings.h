@@ -39,6 +39,55 @@ struct ProfileDefaultsRecord {
 extern LensSettingsRecord LensSettings;
 extern ProfileDefaultsRecord ProfileDefaults;
 
+// The window formats: every code WindowFormat can hold, with its family, its
+// menu label (height first) and its view in window pixels. Width 0 is the
+// work area's full width: the Reading strips. The layout, the profile files
+// and the menu all read this one table.
+enum FormatFamily { FamilyFourThree, FamilySixteenNine, FamilyReading };
+struct WindowFormatEntry {
+    int code;
+    FormatFamily family;
+    const char* label;
+    int width;
+    int height;
+};
+inline constexpr WindowFormatEntry WindowFormats[] = {
+    {11, FamilyFourThree, "90x130", 130, 90},     {12, FamilyFourThree, "140x180", 180, 140},
+    {13, FamilyFourThree, "180x240", 240, 180},   {14, FamilyFourThree, "240x320", 320, 240},
+    {15, FamilyFourThree, "320x430", 430, 320},   {16, FamilyFourThree, "430x570", 570, 430},
+    {21, FamilySixteenNine, "90x160", 160, 90},   {22, FamilySixteenNine, "140x250", 250, 140},
+    {23, FamilySixteenNine, "180x320", 320, 180}, {24, FamilySixteenNine, "240x430", 430, 240},
+    {25, FamilySixteenNine, "320x570", 570, 320}, {26, FamilySixteenNine, "430x760", 760, 430},
+    {31, FamilyReading, "90", 0, 90},             {32, FamilyReading, "120", 0, 120},
+    {33, FamilyReading, "160", 0, 160},
+};
+
+// The entry of a code; nullptr for a code outside the table.
+constexpr const WindowFormatEntry* FindWindowFormat(int code) {
+    for (const WindowFormatEntry& e : WindowFormats)
+        if (e.code == code)
+            return &e;
+    return nullptr;
+}
+
+// Codes above 30 are the Reading strips, codes below it the windowed formats.
+constexpr bool IsReadingFormat(int code) {
+    return code > 30;
+}
+constexpr bool IsWindowedFormat(int code) {
+    return code < 30;
+}
+constexpr bool FamiliesFollowTheCodes() {
+    for (const WindowFormatEntry& e : WindowFormats) {
+        const bool reading = e.family == FamilyReading;
+        if (IsReadingFormat(e.code) != reading || IsWindowedFormat(e.code) == reading ||
+            (e.width == 0) != reading)
+            return false;
+    }
+    return true;
+}
+static_assert(FamiliesFollowTheCodes(), "a Reading strip is a code above 30 of full width");
+
 constexpr int PathCapacity = 260;
 // Wide: the folders may be named in any script. StartDirectory is the working
 // directory at start-up, ProgramPath the running program itself (empty when
