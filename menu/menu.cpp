@@ -1,9 +1,6 @@
 // The tray menu tree, showing it, its commands and its check marks.
 #include "menu/menu.h"
 
-#include <cstring>
-#include <cwchar>
-
 #include "geometry/geometry.h"
 #include "settings/shared.h"
 
@@ -143,15 +140,10 @@ bool IsPro(const LensSettingsRecord& s) {
     return s.ProFlag == 1 && s.ReadingFlag == 0;
 }
 
-bool FileInWorkingDirectory(const wchar_t* name) {
-    const DWORD attributes = GetFileAttributesW(name);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 void OpenHelp() {
     // Without the file the help engine blocks behind a dialog (or is missing
     // altogether on current Windows); a missing file is reported to nobody.
-    if (FileInWorkingDirectory(HELP_FILE_NAME))
+    if (FileExists(HELP_FILE_NAME))
         WinHelpW(LensWindow, HELP_FILE_NAME, HELP_FINDER, 0);
 }
 
@@ -182,12 +174,7 @@ bool FileBesideProgram(const wchar_t* programPath, const wchar_t* name, wchar_t*
     for (size_t i = 0; programPath[i]; ++i)
         if (programPath[i] == L'\\' || programPath[i] == L'/')
             folder = i + 1;
-    const size_t nameLength = wcslen(name);
-    if (folder == 0 || folder + nameLength + 1 > capacity)
-        return false;
-    wmemcpy(out, programPath, folder);
-    wmemcpy(out + folder, name, nameLength + 1);
-    return true;
+    return folder > 0 && JoinPath(out, capacity, programPath, folder, name);
 }
 
 void ApplyCommandToSettings(LensSettingsRecord& s, int id) {

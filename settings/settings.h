@@ -5,7 +5,9 @@
 // profile files builds natively too (unit tests, fuzzing).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Mode numbers as a profile file stores them under "Configuration=".
 enum LensModeNumber { ModeCommon = 0, ModePro = 1, ModeReading = 2 };
@@ -118,8 +120,22 @@ void SaveActiveProfile();
 // Choosing the active profile drops the changes made since it was saved.
 void SwitchProfile(int profile);
 
-// Whether a file search finds the name.
+// Whether a file (not a folder) of exactly that name exists; a name with
+// wildcards names none. Narrow names are read in the system's code page.
+bool FileExists(const wchar_t* name);
 bool FileExists(const char* name);
+// Writes the first headLength characters of head, then tail with its zero,
+// into out; false, with nothing written, when they would not fit in capacity.
+template <typename Char>
+bool JoinPath(Char* out, size_t capacity, const Char* head, size_t headLength, const Char* tail) {
+    using Traits = std::char_traits<Char>;
+    const size_t tailLength = Traits::length(tail);
+    if (headLength + tailLength + 1 > capacity)
+        return false;
+    Traits::copy(out, head, headLength);
+    Traits::copy(out + headLength, tail, tailLength + 1);
+    return true;
+}
 // A whole file as a zero-terminated text (ends at an earlier zero byte, if
 // any), or nullptr if it is missing or unreadable; *unreadable tells the two
 // apart. Free with ReleaseText.

@@ -50,12 +50,8 @@ bool StartupFolder(wchar_t* folder, size_t capacity, bool create) {
 }
 
 bool ShortcutPathIn(const wchar_t* folder, wchar_t* path, int capacity) {
-    const size_t length = wcslen(folder);
-    if (length + ARRAYSIZE(ShortcutName) > static_cast<size_t>(capacity))
-        return false;
-    wmemcpy(path, folder, length);
-    wmemcpy(path + length, ShortcutName, ARRAYSIZE(ShortcutName));
-    return true;
+    return capacity > 0 &&
+           JoinPath(path, static_cast<size_t>(capacity), folder, wcslen(folder), ShortcutName);
 }
 
 // Writes the link through the shell's own link object; nothing is reported.
@@ -72,12 +68,6 @@ void SaveShellLink(const wchar_t* target, const wchar_t* directory, const wchar_
         file->Release();
     }
     link->Release();
-}
-
-bool IsFile(const wchar_t* path) {
-    // A folder of that name is no shortcut.
-    const DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace
@@ -99,7 +89,7 @@ bool StartupShortcutPath(wchar_t* path, int capacity) {
 
 void TestStartupShortcut() {
     wchar_t path[PathCapacity];
-    LensSettings.StartupShortcut = StartupShortcutPath(path, PathCapacity) && IsFile(path);
+    LensSettings.StartupShortcut = StartupShortcutPath(path, PathCapacity) && FileExists(path);
 }
 
 void CreateStartupShortcut() {
@@ -119,7 +109,7 @@ void CreateStartupShortcut() {
 
 void DeleteStartupShortcut() {
     wchar_t path[PathCapacity];
-    if (StartupShortcutPath(path, PathCapacity) && IsFile(path))
+    if (StartupShortcutPath(path, PathCapacity) && FileExists(path))
         DeleteFileW(path);
 }
 
