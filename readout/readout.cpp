@@ -47,23 +47,17 @@ bool PutTextOnClipboard(const char* text) {
 
 // A 10 x 10 bitmap of the colour; nullptr if it cannot be made.
 HBITMAP MakeSwatchBitmap(COLORREF colour) {
-    HBITMAP swatch = CreateCompatibleBitmap(LensDC, SwatchSide, SwatchSide);
-    HDC dc = CreateCompatibleDC(LensDC);
-    HBRUSH brush = CreateSolidBrush(colour);
-    const bool made = swatch && dc && brush;
-    if (made) {
-        HGDIOBJ old = SelectObject(dc, swatch);
+    ScopedGdiObject swatch(CreateCompatibleBitmap(LensDC, SwatchSide, SwatchSide));
+    const ScopedDC dc(CreateCompatibleDC(LensDC));
+    const ScopedGdiObject brush(CreateSolidBrush(colour));
+    if (!swatch.object || !dc.dc || !brush.object)
+        return nullptr;
+    {
+        const ScopedSelection filled(dc.dc, swatch.object);
         RECT all{0, 0, SwatchSide, SwatchSide};
-        FillRect(dc, &all, brush);
-        SelectObject(dc, old);
+        FillRect(dc.dc, &all, static_cast<HBRUSH>(brush.object));
     }
-    if (brush)
-        DeleteObject(brush);
-    if (dc)
-        DeleteDC(dc);
-    if (!made && swatch)
-        DeleteObject(swatch);
-    return made ? swatch : nullptr;
+    return static_cast<HBITMAP>(swatch.Keep());
 }
 
 HGLOBAL MakeSwatchDib(COLORREF colour) {
@@ -90,9 +84,7 @@ bool PutSwatchOnClipboard() {
     if (!HandToClipboard(items, 2))
         return false;
     // The placeholder goes once a swatch replaces it; swatches belong to the clipboard.
-    if (SwatchPlaceholderHeld == 1)
-        DeleteObject(SwatchBitmap);
-    SwatchPlaceholderHeld = 0;
+    DropSwatchPlaceholder();
     SwatchBitmap = swatch;
     return true;
 }

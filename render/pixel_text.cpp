@@ -116,12 +116,11 @@ void DrawStripText(const char* text) {
     // A text too wide for the strip in its font takes the narrower one.
     SIZE size{};
     GetTextExtentPoint32A(LensDC, text, lstrlenA(text), &size);
-    HGDIOBJ font = nullptr;
-    if (StripNarrowFont && size.cx > StripTextRoom())
-        font = SelectObject(LensDC, StripNarrowFont);
-    DrawTextA(LensDC, text, -1, &strip, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-    if (font)
-        SelectObject(LensDC, font);
+    {
+        const ScopedSelection narrow(
+            LensDC, StripNarrowFont && size.cx > StripTextRoom() ? StripNarrowFont : nullptr);
+        DrawTextA(LensDC, text, -1, &strip, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    }
     snprintf(StripText, sizeof(StripText), "%s", text);
     StripTextValid = true;
 }

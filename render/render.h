@@ -9,6 +9,53 @@
 #include "geometry/geometry.h"
 #include "settings/shared.h"
 
+// What one function makes and frees itself is held in these for the length
+// of a block: each gives back its object when the block ends, the last made
+// first, so a selection is undone before its object is deleted. What lives
+// for the whole run is released by ReleaseDrawingResources instead.
+//
+// An object selected into a DC; the DC's previous one is selected again. A
+// null object selects nothing.
+struct ScopedSelection {
+    HDC dc;
+    HGDIOBJ previous;
+    ScopedSelection(HDC into, HGDIOBJ object)
+        : dc(into), previous(object ? SelectObject(into, object) : nullptr) {}
+    ~ScopedSelection() {
+        if (previous)
+            SelectObject(dc, previous);
+    }
+    ScopedSelection(const ScopedSelection&) = delete;
+    ScopedSelection& operator=(const ScopedSelection&) = delete;
+};
+// A pen, brush, font or bitmap, deleted unless Keep takes it out first.
+struct ScopedGdiObject {
+    HGDIOBJ object;
+    explicit ScopedGdiObject(HGDIOBJ made) : object(made) {}
+    ~ScopedGdiObject() {
+        if (object)
+            DeleteObject(object);
+    }
+    HGDIOBJ Keep() {
+        HGDIOBJ kept = object;
+        object = nullptr;
+        return kept;
+    }
+    ScopedGdiObject(const ScopedGdiObject&) = delete;
+    ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
+};
+// A memory device context, deleted.
+struct ScopedDC {
+    HDC dc;
+    explicit ScopedDC(HDC made) : dc(made) {}
+    ~ScopedDC() {
+        if (dc)
+            DeleteDC(dc);
+    }
+    ScopedDC(const ScopedDC&) = delete;
+    ScopedDC& operator=(const ScopedDC&) = delete;
+};
+
 // Drawing objects, made once at start-up and released once at shutdown.
 extern HDC ScreenDC;
 extern HDC ZoomSurface;
@@ -20,8 +67,10 @@ extern HDC LogoSurface;
 extern HDC SelfImageSurface;
 extern HDC OverlaySurface;
 extern HBITMAP PassMask;      // monochrome; white passes the magnified pixel
-extern HBITMAP SwatchBitmap;  // start-up placeholder until the first swatch copy
-extern int SwatchPlaceholderHeld;  // 1 while SwatchBitmap is that placeholder
+extern HBITMAP SwatchBitmap;  // the last swatch copied; until then the placeholder
+// The start-up placeholder while it is ours: nullptr once deleted, at the
+// first swatch copy or at shutdown. A swatch belongs to the clipboard.
+extern HBITMAP SwatchPlaceholder;
 extern HBITMAP LogoBitmap;
 extern int LogoWidth, LogoHeight;
 extern HBRUSH StripBrush, OffscreenBrush, KeyBrush;
@@ -47,6 +96,7 @@ constexpr COLORREF LensBackgroundColour = 0x00E55500;
 void CreateEarlyDrawingObjects();  // strip and off-screen brushes, swatch placeholder
 void CreateDrawingResources();
 void ReleaseDrawingResources();
+void DropSwatchPlaceholder();  // deletes the placeholder if it is still ours
 void PrepareStripFonts();  // at a Pro show, once the layout is known
 int StripTextRoom();       // width the strip's text may take, margins left
 // Picture surfaces hold 32-bit top-down DIB sections, so the overlay code can
