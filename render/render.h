@@ -1,5 +1,6 @@
 // Lens rendering: the drawing objects, the capture and zoom of the screen
-// around the pointer, the idle picture, the self-image and the overlays.
+// around the pointer, the pixel value text and its strip, the idle picture,
+// the self-image and the overlays.
 #pragma once
 
 #include <windows.h>
