@@ -8,21 +8,22 @@
 
 #include "app/ids.h"
 #include "render/render.h"
+#include "settings/shared.h"
 
-extern HINSTANCE ProgramModule;
-extern HWND LensWindow;    // shows the lens; owns tray icon, menu and timers
-extern HWND InputOverlay;  // invisible full-screen layer taking the input
-extern HDC LensDC;         // the lens window's own DC, kept for the whole run
-
-// Controller flags; each holds 0 or 1.
+// Controller flags; each holds 0 or 1. LensActive and Initialised, which the
+// drawing and the copies read too, are with the windows in settings/shared.h.
 extern int LensShown;
-extern int LensActive;
 extern int MenuIdle;
 extern int FirstShow;
-extern int Initialised;
 
 // The whole program: start-up, message loop, shutdown. Returns the exit code.
 int RunVellix(HINSTANCE module);
+
+// Start-up of the settings, after the lens windows exist: start values of the
+// controller, the drawing and the avoidance, the early drawing objects, the
+// Startup test, the paths, the defaults, the active profile number and
+// profile, then the lens geometry (app/startup.cpp).
+void InitSettings();
 
 // Registers the classes and makes both windows and LensDC. A failure that
 // ends start-up has been reported with its warning when this returns false.

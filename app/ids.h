@@ -1,6 +1,13 @@
-// Names, private messages and ids shared by the shell and the parts it calls.
+// Names, private messages and ids of the shell.
 #pragma once
 
+// These names, like the resource names of resources/vellix.rc ("aaa" the
+// logo, "abb" the icon, "acr" the Common cursor, "asd" the click) and the
+// file "rdc.cur", look arbitrary and are kept as they are on purpose: a copy
+// of Vellix of any version finds a running one by the mutex, other programs
+// and the tests find the windows by their classes and title and the
+// resources by their names, and users keep the cursor file beside the
+// program. Renaming any of them breaks those.
 #define VELLIX_MUTEX_NAME "y0e4h7l1"
 #define LENS_CLASS_NAME "MyWindowClass"
 #define OVERLAY_CLASS_NAME "MyWindowClass_a"
@@ -19,8 +26,8 @@ constexpr unsigned DynamicTimer = 21;
 constexpr unsigned DynamicTimerMs = 10;
 // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION (Windows 10 1803), missing from older headers.
 constexpr unsigned long HighResolutionTimerFlag = 0x00000002;
-constexpr unsigned DodgeAsideTimer = 5;
-constexpr unsigned DodgeHomeTimer = 6;
+// The avoidance's pauses, DodgeAsideTimer and DodgeHomeTimer (5 and 6), are
+// in settings/shared.h; an id added here must differ from them.
 
 // Adding the tray icon again while the shell is not ready (a program in the
 // Startup folder starts before it): every 2 s, for about a minute.

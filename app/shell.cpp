@@ -110,13 +110,21 @@ void OnLensPaint(HWND window) {
 
 void RetryTrayIcon();
 
+// The lens is redrawn at its new place, with its own picture where it now
+// stands, before the pointer is checked again; then it takes the keys.
+void OnDodgePauseOver(unsigned id) {
+    DodgeTimerFired(id);
+    RefreshLens();
+    ResumeDodgeChecks();
+    SetActiveWindow(LensWindow);
+    SetFocus(LensWindow);
+}
+
 void OnTimer(WPARAM id) {
     if (id == TrayRetryTimer) {
         RetryTrayIcon();
     } else if (id == DodgeAsideTimer || id == DodgeHomeTimer) {
-        DodgeTimerFired(static_cast<unsigned>(id));
-        SetActiveWindow(LensWindow);
-        SetFocus(LensWindow);
+        OnDodgePauseOver(static_cast<unsigned>(id));
     } else if (id == ColourCheckTimer) {
         ColourCheckTick();
     } else if (id == DynamicTimer) {
@@ -147,12 +155,23 @@ void OnTrayCallback(LPARAM event) {
     if (action == TrayOpenMenu) {
         MenuIdle = 0;
         ShowTrayMenu();
+        // The menu is closed now, whether or not its loop said so.
+        MenuIdle = 1;
         // The lens window was made foreground for the menu; hidden, it would
         // swallow the user's typing.
         Shell_NotifyIconA(NIM_SETFOCUS, &TrayIcon);
     } else if (action == TrayToggle || action == TrayShow) {
         ShowOrHideLens();
     }
+}
+
+void OnMenuCommand(WPARAM command) {
+    if (HandleMenuCommand(command) == MenuExit) {
+        DestroyLensWindows();
+        return;
+    }
+    // The tooltip names the zoom: a factor, a mode or a profile may have changed it.
+    UpdateTrayTip();
 }
 
 // The version can only be set on an icon that exists. An add refused because
@@ -235,7 +254,7 @@ LRESULT CALLBACK LensProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CLOSE: DestroyLensWindows(); return 0;
     case WM_KEYDOWN: OnKeyDown(wParam, lParam); break;
     case WM_SYSKEYDOWN: OnSysKeyDown(wParam); break;
-    case WM_COMMAND: HandleMenuCommand(wParam); break;
+    case WM_COMMAND: OnMenuCommand(wParam); break;
     case WM_TIMER: OnTimer(wParam); break;
     case WM_MOUSEMOVE: OnMouseMove(window, lParam); break;
     case WM_MOUSEWHEEL: OnMouseWheel(wParam); break;

@@ -1,20 +1,14 @@
 // Lens avoidance: moves the lens out of the pointer's way and back.
 //
-// The decisions are pure (DecideDodge, LensPlace) and take the geometry as
-// input; CheckDodge, MoveLens and DodgeTimerFired apply them to the window.
+// The decision is pure (DecideDodge) and takes the geometry as input, where
+// the lens stands home or aside too (LensPlace, geometry.h); CheckDodge,
+// MoveLens, DodgeTimerFired and ResumeDodgeChecks apply it to the window.
 #pragma once
 
 #include "geometry/geometry.h"
-
-extern int DodgeArmed;  // 1 = tests allowed; 0 during the pause after a move
-extern int Dodged;      // 1 = the lens is (or is going) aside
-extern int MovedAside;  // 1 = the lens stands aside (set when the pause ends)
+#include "settings/shared.h"  // DodgeArmed, Dodged, MovedAside
 
 enum DodgeMove { DodgeStay, DodgeAside, DodgeHome };
-
-// How far past home the pointer must go before the lens comes back.
-int ReturnMarginX(const LensGeometry& g);
-int ReturnMarginY(const LensGeometry& g);
 
 // What the pointer at (x, y) asks of a lens that is home (dodged 0) or aside
 // (1). It leaves only for a pointer inside its home rectangle, and comes back
@@ -22,13 +16,14 @@ int ReturnMarginY(const LensGeometry& g);
 // pointer on another monitor never moves it.
 DodgeMove DecideDodge(const LensGeometry& g, int dodged, int x, int y);
 
-// Where the lens window stands, home (aside 0) or aside (1): sideways for the
-// windowed formats, upwards for a full-width Reading strip (readingStrip 1).
-// Placement, the self-image and the decisions above all go by it.
-LensRect LensPlace(const LensGeometry& g, int readingStrip, int aside);
-
 void CheckDodge();
 void MoveLens(int aside);
+// The end of a pause (DodgeAsideTimer or DodgeHomeTimer): the timer stops and
+// MovedAside follows the move. The shell then redraws the lens at its new
+// place and calls ResumeDodgeChecks.
 void DodgeTimerFired(unsigned timerId);
+// Tests allowed again, and the pointer the redraw read checked at once: one
+// that crossed the opposite line during the pause moves the lens back.
+void ResumeDodgeChecks();
 // Stops both pauses; the lens is home again.
 void StopDodgeTimers();

@@ -3,9 +3,8 @@
 
 #include <windows.h>
 
-#include "app/app.h"
-#include "render/render.h"
 #include "settings/settings.h"
+#include "settings/shared.h"
 
 int DodgeArmed = 1;
 int Dodged;
@@ -16,14 +15,6 @@ namespace {
 constexpr UINT DodgePauseMs = 100;
 
 }  // namespace
-
-int ReturnMarginX(const LensGeometry& g) {
-    return g.SourceColumns * 55 / 100;
-}
-
-int ReturnMarginY(const LensGeometry& g) {
-    return g.SourceRows * 55 / 100;
-}
 
 DodgeMove DecideDodge(const LensGeometry& g, int dodged, int x, int y) {
     // Home is one place whatever the format.
@@ -43,17 +34,6 @@ DodgeMove DecideDodge(const LensGeometry& g, int dodged, int x, int y) {
             return DodgeHome;
     }
     return DodgeStay;
-}
-
-LensRect LensPlace(const LensGeometry& g, int readingStrip, int aside) {
-    const int a = aside == 1 ? 1 : 0;
-    int x = g.HomeX;
-    int y = g.HomeY;
-    if (readingStrip == 1)
-        y -= a * (g.WindowHeight + ReturnMarginY(g));
-    else
-        x -= a * (g.WindowWidth + ReturnMarginX(g));
-    return {x, y, x + g.WindowWidth, y + g.WindowHeight};
 }
 
 void CheckDodge() {
@@ -80,7 +60,9 @@ void MoveLens(int aside) {
 void DodgeTimerFired(unsigned timerId) {
     KillTimer(LensWindow, timerId);
     MovedAside = timerId == DodgeAsideTimer ? 1 : 0;
-    RefreshLens();
+}
+
+void ResumeDodgeChecks() {
     DodgeArmed = 1;
     CheckDodge();
 }

@@ -77,6 +77,16 @@ void ComputeFormat(LensGeometry& g, int magnifyFactor, int windowFormat, int pro
 // Everything else from the captured area computed last.
 void ComputeLayout(LensGeometry& g, int proFlag, const SystemFacts& facts);
 
+// How far past home the pointer must go before a lens that stepped aside
+// comes back, and how far aside it steps beyond its own size.
+int ReturnMarginX(const LensGeometry& g);
+int ReturnMarginY(const LensGeometry& g);
+
+// Where the lens window stands, home (aside 0) or aside (1): sideways for the
+// windowed formats, upwards for a full-width Reading strip (readingStrip 1).
+// Placement, the self-image and the avoidance decisions all go by it.
+LensRect LensPlace(const LensGeometry& g, int readingStrip, int aside);
+
 // Only the monitors and the virtual screen, for a desk that changed while the
 // lens is shown (the rest of the layout waits for the next show).
 void TakeDesk(LensGeometry& g, const SystemFacts& facts);

@@ -1,35 +1,22 @@
 #include "geometry/geometry.h"
 
+#include "settings/settings.h"
+
 LensGeometry Geometry;
 
 namespace {
 
-struct FormatEntry {
-    int code;
-    int width;   // 0 = full width (Reading strips)
-    int height;
-};
-
-constexpr FormatEntry FormatTable[] = {
-    {11, 130, 90},  {12, 180, 140}, {13, 240, 180}, {14, 320, 240}, {15, 430, 320},
-    {16, 570, 430}, {21, 160, 90},  {22, 250, 140}, {23, 320, 180}, {24, 430, 240},
-    {25, 570, 320}, {26, 760, 430}, {31, 0, 90},    {32, 0, 120},   {33, 0, 160},
-};
-
-constexpr int FallbackFormat = 24;
 constexpr int ProZoomFloor = 6;
 
 }  // namespace
 
 bool FormatViewSize(int code, int fullWidth, int* width, int* height) {
-    for (const FormatEntry& e : FormatTable) {
-        if (e.code == code) {
-            *width = e.width != 0 ? e.width : fullWidth;
-            *height = e.height;
-            return true;
-        }
-    }
-    return false;
+    const WindowFormatEntry* e = FindWindowFormat(code);
+    if (!e)
+        return false;
+    *width = e->width != 0 ? e->width : fullWidth;
+    *height = e->height;
+    return true;
 }
 
 LensRect BoundingRect(const LensRect& a, const LensRect& b) {
@@ -39,8 +26,8 @@ LensRect BoundingRect(const LensRect& a, const LensRect& b) {
 
 int NarrowestProStripWidth() {
     int narrowest = 0;
-    for (const FormatEntry& e : FormatTable) {
-        if (e.width == 0)  // Reading strips are never Pro
+    for (const WindowFormatEntry& e : WindowFormats) {
+        if (e.family == FamilyReading)  // Reading strips are never Pro
             continue;
         for (int factor = 1; factor <= 10; ++factor) {
             const int zoom = factor > ProZoomFloor ? factor : ProZoomFloor;
@@ -63,9 +50,10 @@ void ComputeFormat(LensGeometry& g, int magnifyFactor, int windowFormat, int pro
     int viewHeight = 0;
     const int fullWidth = ReadingFullWidth(facts);
     // The settings loader keeps codes inside the table; this guards callers
-    // that did not go through it.
+    // that did not go through it with the default format.
     if (!FormatViewSize(windowFormat, fullWidth, &viewWidth, &viewHeight))
-        FormatViewSize(FallbackFormat, fullWidth, &viewWidth, &viewHeight);
+        FormatViewSize(StandardProfileDefaults().DefaultWindowFormat, fullWidth, &viewWidth,
+                       &viewHeight);
 
     int zoom = static_cast<signed char>(magnifyFactor);
     if (proFlag == 1 && zoom <= ProZoomFloor)
@@ -118,4 +106,23 @@ void ComputeLayout(LensGeometry& g, int proFlag, const SystemFacts& facts) {
     g.PlgPoints[0] = {g.ImageLeft, g.ImageTop};
     g.PlgPoints[1] = {g.ImageLeft + g.ImageWidth, g.ImageTop};
     g.PlgPoints[2] = {g.ImageLeft, g.ImageTop + g.ImageHeight};
+}
+
+int ReturnMarginX(const LensGeometry& g) {
+    return g.SourceColumns * 55 / 100;
+}
+
+int ReturnMarginY(const LensGeometry& g) {
+    return g.SourceRows * 55 / 100;
+}
+
+LensRect LensPlace(const LensGeometry& g, int readingStrip, int aside) {
+    const int a = aside == 1 ? 1 : 0;
+    int x = g.HomeX;
+    int y = g.HomeY;
+    if (readingStrip == 1)
+        y -= a * (g.WindowHeight + ReturnMarginY(g));
+    else
+        x -= a * (g.WindowWidth + ReturnMarginX(g));
+    return {x, y, x + g.WindowWidth, y + g.WindowHeight};
 }

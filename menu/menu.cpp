@@ -1,12 +1,8 @@
 // The tray menu tree, showing it, its commands and its check marks.
 #include "menu/menu.h"
 
-#include <cstdio>
-#include <cstring>
-#include <cwchar>
-
-#include "app/app.h"
 #include "geometry/geometry.h"
+#include "settings/shared.h"
 
 HMENU TrayMenu, SettingsMenu, ModeMenu, FactorMenu, WindowFormatMenu, ReadingHeightMenu,
     FourThreeMenu, SixteenNineMenu, PixelValueMenu, PixelFormatMenu, BaseMenu, ProfilesMenu;
@@ -15,11 +11,6 @@ namespace {
 
 // Items that open a submenu share this id unless something looks them up.
 constexpr UINT SubmenuId = 10;
-
-struct ListItem {
-    const char* label;
-    UINT id;
-};
 
 // Appends a text item; with a submenu it opens that menu and sends nothing.
 void AddItem(HMENU menu, const char* label, UINT id, HMENU submenu = nullptr) {
@@ -33,28 +24,105 @@ void AddItem(HMENU menu, const char* label, UINT id, HMENU submenu = nullptr) {
     InsertMenuItemA(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &item);
 }
 
-template <size_t N>
-void AddItems(HMENU menu, const ListItem (&items)[N]) {
-    for (const ListItem& item : items)
-        AddItem(menu, item.label, item.id);
-}
+// What a command item does to the settings: sets a value, switches to a
+// profile, or toggles a flag.
+enum CommandKind {
+    SetsMode,
+    SetsFactor,
+    SetsWindowFormat,
+    SetsPixelFormat,
+    SetsBase,
+    SetsProfile,
+    TogglesDynamic,
+    TogglesStartup,
+    TogglesSound,
+};
 
-constexpr ListItem ModeItems[] = {{"Common", CmdCommon}, {"Pro", CmdPro}, {"Reading", CmdReading}};
-constexpr ListItem ReadingHeightItems[] = {{"90", 111}, {"120", 112}, {"160", 113}};
-constexpr ListItem FourThreeItems[] = {{"90x130", 31},  {"140x180", 32}, {"180x240", 33},
-                                       {"240x320", 34}, {"320x430", 35}, {"430x570", 36}};
-constexpr ListItem SixteenNineItems[] = {{"90x160", 51},  {"140x250", 52}, {"180x320", 53},
-                                         {"240x430", 54}, {"320x570", 55}, {"430x760", 56}};
-constexpr ListItem PixelFormatItems[] = {{"BGR", 61}, {"RGB", 62}, {"(R,G,B)", 63}};
-constexpr ListItem BaseItems[] = {{"Hex", 71}, {"Dec", 72}, {"Bin", 73}};
-constexpr ListItem ProfileItems[] = {{"A", 91}, {"B", 92}, {"C", 93}, {"D", 94}, {"E", 95}};
-
-// Every item that can carry a check mark, by command id.
-constexpr int MarkedIds[] = {CmdDynamic, CmdSound, CmdStartup, CmdCommon, CmdPro, CmdReading,
-                             82, 83, 84, 85, 86, 87, 88, 89, 90,
-                             31, 32, 33, 34, 35, 36, 51, 52, 53, 54, 55, 56, 111, 112, 113,
-                             61, 62, 63, 71, 72, 73, 91, 92, 93, 94, 95};
+// Every item that sends a setting's command and can carry a check mark: its
+// id, what it sets to which value, its label (a window format's is in the
+// format table) and the menu it stands in, where the items keep this order.
+// Building, carrying out and marking all read it.
+struct CommandItem {
+    int id;
+    CommandKind kind;
+    int value;
+    const char* label;
+    HMENU* menu;
+};
+constexpr CommandItem CommandItems[] = {
+    {CmdCommon, SetsMode, ModeCommon, "Common", &ModeMenu},
+    {CmdPro, SetsMode, ModePro, "Pro", &ModeMenu},
+    {CmdReading, SetsMode, ModeReading, "Reading", &ModeMenu},
+    {82, SetsFactor, 2, "2", &FactorMenu},
+    {83, SetsFactor, 3, "3", &FactorMenu},
+    {84, SetsFactor, 4, "4", &FactorMenu},
+    {85, SetsFactor, 5, "5", &FactorMenu},
+    {86, SetsFactor, 6, "6", &FactorMenu},
+    {87, SetsFactor, 7, "7", &FactorMenu},
+    {88, SetsFactor, 8, "8", &FactorMenu},
+    {89, SetsFactor, 9, "9", &FactorMenu},
+    {90, SetsFactor, 10, "10", &FactorMenu},
+    {111, SetsWindowFormat, 31, nullptr, &ReadingHeightMenu},
+    {112, SetsWindowFormat, 32, nullptr, &ReadingHeightMenu},
+    {113, SetsWindowFormat, 33, nullptr, &ReadingHeightMenu},
+    {31, SetsWindowFormat, 11, nullptr, &FourThreeMenu},
+    {32, SetsWindowFormat, 12, nullptr, &FourThreeMenu},
+    {33, SetsWindowFormat, 13, nullptr, &FourThreeMenu},
+    {34, SetsWindowFormat, 14, nullptr, &FourThreeMenu},
+    {35, SetsWindowFormat, 15, nullptr, &FourThreeMenu},
+    {36, SetsWindowFormat, 16, nullptr, &FourThreeMenu},
+    {51, SetsWindowFormat, 21, nullptr, &SixteenNineMenu},
+    {52, SetsWindowFormat, 22, nullptr, &SixteenNineMenu},
+    {53, SetsWindowFormat, 23, nullptr, &SixteenNineMenu},
+    {54, SetsWindowFormat, 24, nullptr, &SixteenNineMenu},
+    {55, SetsWindowFormat, 25, nullptr, &SixteenNineMenu},
+    {56, SetsWindowFormat, 26, nullptr, &SixteenNineMenu},
+    {61, SetsPixelFormat, 1, "BGR", &PixelFormatMenu},
+    {62, SetsPixelFormat, 2, "RGB", &PixelFormatMenu},
+    {63, SetsPixelFormat, 3, "(R,G,B)", &PixelFormatMenu},
+    {71, SetsBase, 1, "Hex", &BaseMenu},
+    {72, SetsBase, 2, "Dec", &BaseMenu},
+    {73, SetsBase, 3, "Bin", &BaseMenu},
+    {91, SetsProfile, 1, "A", &ProfilesMenu},
+    {92, SetsProfile, 2, "B", &ProfilesMenu},
+    {93, SetsProfile, 3, "C", &ProfilesMenu},
+    {94, SetsProfile, 4, "D", &ProfilesMenu},
+    {95, SetsProfile, 5, "E", &ProfilesMenu},
+    {CmdDynamic, TogglesDynamic, 1, "Dynamic", &SettingsMenu},
+    {CmdStartup, TogglesStartup, 1, "Startup", &SettingsMenu},
+    {CmdSound, TogglesSound, 1, "Sound", &SettingsMenu},
+};
 constexpr int FamilyIds[] = {CmdFourThreeFamily, CmdSixteenNineFamily, CmdReadingFamily};
+// The first switch to Reading in a run, with no Reading format remembered: "120".
+constexpr int8_t FirstReadingFormat = 32;
+
+// Each window format of the table has exactly one item, in its family's menu.
+constexpr bool EveryFormatHasOneItem() {
+    for (const WindowFormatEntry& f : WindowFormats) {
+        HMENU* const menu = f.family == FamilyFourThree     ? &FourThreeMenu
+                            : f.family == FamilySixteenNine ? &SixteenNineMenu
+                                                            : &ReadingHeightMenu;
+        int items = 0;
+        for (const CommandItem& c : CommandItems)
+            if (c.kind == SetsWindowFormat && c.value == f.code)
+                items += c.menu == menu ? 1 : 2;
+        if (items != 1)
+            return false;
+    }
+    int rows = 0;
+    for (const CommandItem& c : CommandItems)
+        rows += c.kind == SetsWindowFormat ? 1 : 0;
+    return rows == static_cast<int>(sizeof(WindowFormats) / sizeof(WindowFormats[0]));
+}
+static_assert(EveryFormatHasOneItem(), "one item per window format, in its family's menu");
+
+// The item of a command id; nullptr for an id that is no setting's item.
+const CommandItem* FindCommand(int id) {
+    for (const CommandItem& c : CommandItems)
+        if (c.id == id)
+            return &c;
+    return nullptr;
+}
 
 bool InRange(int v, int low, int high) {
     return v >= low && v <= high;
@@ -72,15 +140,10 @@ bool IsPro(const LensSettingsRecord& s) {
     return s.ProFlag == 1 && s.ReadingFlag == 0;
 }
 
-bool FileInWorkingDirectory(const wchar_t* name) {
-    const DWORD attributes = GetFileAttributesW(name);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 void OpenHelp() {
     // Without the file the help engine blocks behind a dialog (or is missing
     // altogether on current Windows); a missing file is reported to nobody.
-    if (FileInWorkingDirectory(HELP_FILE_NAME))
+    if (FileExists(HELP_FILE_NAME))
         WinHelpW(LensWindow, HELP_FILE_NAME, HELP_FINDER, 0);
 }
 
@@ -88,11 +151,8 @@ void OpenHelp() {
 // waiting for it: the working directory can be any folder, and whatever
 // program of that name lies there is not ours.
 void StartAboutProgram() {
-    wchar_t module[PathCapacity] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, module, PathCapacity);
     wchar_t program[PathCapacity];
-    if (length == 0 || length >= PathCapacity ||
-        !FileBesideProgram(module, ABOUT_PROGRAM_NAME, program, PathCapacity))
+    if (!FileBesideProgram(ProgramPath, ABOUT_PROGRAM_NAME, program, PathCapacity))
         return;
     // CreateProcessW may write into the command line.
     wchar_t commandLine[] = L"\"" ABOUT_PROGRAM_NAME L"\" a";
@@ -114,48 +174,41 @@ bool FileBesideProgram(const wchar_t* programPath, const wchar_t* name, wchar_t*
     for (size_t i = 0; programPath[i]; ++i)
         if (programPath[i] == L'\\' || programPath[i] == L'/')
             folder = i + 1;
-    const size_t nameLength = wcslen(name);
-    if (folder == 0 || folder + nameLength + 1 > capacity)
-        return false;
-    wmemcpy(out, programPath, folder);
-    wmemcpy(out + folder, name, nameLength + 1);
-    return true;
+    return folder > 0 && JoinPath(out, capacity, programPath, folder, name);
 }
 
 void ApplyCommandToSettings(LensSettingsRecord& s, int id) {
-    switch (id) {
-    case CmdCommon: s.ProFlag = 0; s.ReadingFlag = 0; return;
-    case CmdPro: s.ReadingFlag = 0; s.ProFlag = 1; return;
-    case CmdReading: s.ReadingFlag = 1; s.ProFlag = 0; return;
-    case CmdStartup: s.StartupShortcut = Toggled(s.StartupShortcut); return;
-    case CmdSound: s.SoundOn = Toggled(s.SoundOn); return;
-    case CmdDynamic: s.DynamicRefresh = Toggled(s.DynamicRefresh); return;
-    default: break;
-    }
     // Only ids of real items: a command posted by another program must not
     // bring in a format or value the lens cannot lay out.
-    if (InRange(id, 82, 90))
-        s.MagnifyFactor = static_cast<int8_t>(id - 80);
-    else if (InRange(id, 31, 36))
-        s.WindowFormat = static_cast<int8_t>(id - 20);
-    else if (InRange(id, 51, 56))
-        s.WindowFormat = static_cast<int8_t>(id - 30);
-    else if (InRange(id, 111, 113))
-        s.WindowFormat = static_cast<int8_t>(id - 80);
-    else if (InRange(id, 61, 63))
-        s.PixelFormat = static_cast<int8_t>(id - 60);
-    else if (InRange(id, 71, 73))
-        s.NumberBase = static_cast<int8_t>(id - 70);
+    const CommandItem* c = FindCommand(id);
+    if (!c)
+        return;
+    const int8_t value = static_cast<int8_t>(c->value);
+    switch (c->kind) {
+    case SetsMode:
+        s.ProFlag = c->value == ModePro ? 1 : 0;
+        s.ReadingFlag = c->value == ModeReading ? 1 : 0;
+        return;
+    case SetsFactor: s.MagnifyFactor = value; return;
+    case SetsWindowFormat: s.WindowFormat = value; return;
+    case SetsPixelFormat: s.PixelFormat = value; return;
+    case SetsBase: s.NumberBase = value; return;
+    case SetsProfile: return;  // switched with its files (SwitchProfile), not set
+    case TogglesDynamic: s.DynamicRefresh = Toggled(s.DynamicRefresh); return;
+    case TogglesStartup: s.StartupShortcut = Toggled(s.StartupShortcut); return;
+    case TogglesSound: s.SoundOn = Toggled(s.SoundOn); return;
+    }
 }
 
 void FollowModeFormat(LensSettingsRecord& s, int defaultFormat) {
     if (s.ReadingFlag == 1) {
-        if (s.WindowFormat < 30) {
+        if (IsWindowedFormat(s.WindowFormat)) {
             s.SavedNormalFormat = s.WindowFormat;
-            s.WindowFormat = s.SavedReadingFormat != 0 ? s.SavedReadingFormat : int8_t{32};
+            s.WindowFormat =
+                s.SavedReadingFormat != 0 ? s.SavedReadingFormat : FirstReadingFormat;
         }
     } else if (IsCommon(s) || IsPro(s)) {
-        if (s.WindowFormat > 30) {
+        if (IsReadingFormat(s.WindowFormat)) {
             s.SavedReadingFormat = s.WindowFormat;
             s.WindowFormat = s.SavedNormalFormat != 0 ? s.SavedNormalFormat
                                                       : static_cast<int8_t>(defaultFormat);
@@ -164,29 +217,23 @@ void FollowModeFormat(LensSettingsRecord& s, int defaultFormat) {
 }
 
 bool ItemChecked(const LensSettingsRecord& s, int id) {
-    switch (id) {
-    case CmdDynamic: return s.DynamicRefresh == 1;
-    case CmdSound: return s.SoundOn == 1;
-    case CmdStartup: return s.StartupShortcut == 1;
-    case CmdCommon: return IsCommon(s);
-    case CmdPro: return IsPro(s);
-    case CmdReading: return s.ReadingFlag == 1;
-    default: break;
+    const CommandItem* c = FindCommand(id);
+    if (!c)
+        return false;
+    switch (c->kind) {
+    case SetsMode:
+        if (c->value == ModeCommon)
+            return IsCommon(s);
+        return c->value == ModePro ? IsPro(s) : s.ReadingFlag == 1;
+    case SetsFactor: return s.MagnifyFactor == c->value;
+    case SetsWindowFormat: return s.WindowFormat == c->value;
+    case SetsPixelFormat: return s.PixelFormat == c->value;
+    case SetsBase: return s.NumberBase == c->value;
+    case SetsProfile: return s.ActiveProfile == c->value;
+    case TogglesDynamic: return s.DynamicRefresh == 1;
+    case TogglesStartup: return s.StartupShortcut == 1;
+    case TogglesSound: return s.SoundOn == 1;
     }
-    if (InRange(id, 82, 90))
-        return s.MagnifyFactor == id - 80;
-    if (InRange(id, 31, 36))
-        return s.WindowFormat == id - 20;
-    if (InRange(id, 51, 56))
-        return s.WindowFormat == id - 30;
-    if (InRange(id, 111, 113))
-        return s.WindowFormat == id - 80;
-    if (InRange(id, 61, 63))
-        return s.PixelFormat == id - 60;
-    if (InRange(id, 71, 73))
-        return s.NumberBase == id - 70;
-    if (InRange(id, 91, 95))
-        return s.ActiveProfile == id - 90;
     return false;
 }
 
@@ -218,29 +265,18 @@ void BuildTrayMenu() {
     AddItem(SettingsMenu, "Magnify Factor", SubmenuId, FactorMenu);
     AddItem(SettingsMenu, "Window Format", SubmenuId, WindowFormatMenu);
     AddItem(SettingsMenu, "Pixel Value", SubmenuId, PixelValueMenu);
-    AddItem(SettingsMenu, "Dynamic", CmdDynamic);
-    AddItem(SettingsMenu, "Startup", CmdStartup);
-    AddItem(SettingsMenu, "Sound", CmdSound);
-
-    AddItems(ModeMenu, ModeItems);
-    char label[10];
-    for (int factor = 2; factor <= 10; ++factor) {
-        snprintf(label, sizeof(label), "%d", factor);
-        AddItem(FactorMenu, label, static_cast<UINT>(factor + 80));
-    }
 
     AddItem(WindowFormatMenu, "Reading", CmdReadingFamily, ReadingHeightMenu);
     AddItem(WindowFormatMenu, "4/3", CmdFourThreeFamily, FourThreeMenu);
     AddItem(WindowFormatMenu, "16/9", CmdSixteenNineFamily, SixteenNineMenu);
-    AddItems(ReadingHeightMenu, ReadingHeightItems);
-    AddItems(FourThreeMenu, FourThreeItems);
-    AddItems(SixteenNineMenu, SixteenNineItems);
 
     AddItem(PixelValueMenu, "Format", SubmenuId, PixelFormatMenu);
     AddItem(PixelValueMenu, "Base", SubmenuId, BaseMenu);
-    AddItems(PixelFormatMenu, PixelFormatItems);
-    AddItems(BaseMenu, BaseItems);
-    AddItems(ProfilesMenu, ProfileItems);
+
+    // The settings' own items, after the submenus of their menu.
+    for (const CommandItem& c : CommandItems)
+        AddItem(*c.menu, c.label ? c.label : FindWindowFormat(c.value)->label,
+                static_cast<UINT>(c.id));
 }
 
 void ShowTrayMenu() {
@@ -252,8 +288,6 @@ void ShowTrayMenu() {
     TrackPopupMenu(TrayMenu, TPM_BOTTOMALIGN | TPM_RIGHTALIGN, pointer.x, pointer.y, 0,
                    LensWindow, nullptr);
     PostMessageA(LensWindow, WM_NULL, 0, 0);
-    // The menu is closed now, whether or not its loop said so.
-    MenuIdle = 1;
 }
 
 void DestroyTrayMenu() {
@@ -265,15 +299,14 @@ void DestroyTrayMenu() {
             ProfilesMenu = nullptr;
 }
 
-void HandleMenuCommand(WPARAM command) {
+MenuAction HandleMenuCommand(WPARAM command) {
     if (command > 0xFFFF)
-        return;
+        return MenuNothing;
     const int id = static_cast<int>(command);
     switch (id) {
     case CmdExit:
         // The shutdown sequence saves the settings; the menus are gone after it.
-        DestroyLensWindows();
-        return;
+        return MenuExit;
     case CmdHelp: OpenHelp(); break;
     case CmdAbout: StartAboutProgram(); break;
     case CmdStartup:
@@ -283,8 +316,8 @@ void HandleMenuCommand(WPARAM command) {
         TestStartupShortcut();
         break;
     default:
-        if (InRange(id, 91, 95))
-            SwitchProfile(id - 90);
+        if (const CommandItem* c = FindCommand(id); c && c->kind == SetsProfile)
+            SwitchProfile(c->value);
         else
             ApplyCommandToSettings(LensSettings, id);
         break;
@@ -292,16 +325,15 @@ void HandleMenuCommand(WPARAM command) {
     if (InRange(id, 11, 119)) {
         SyncMenuChecks();
         ApplyFormat();
-        // The tooltip names the zoom: a factor, a mode or a profile may have changed it.
-        UpdateTrayTip();
     }
+    return MenuNothing;
 }
 
 void SyncMenuChecks() {
     FollowModeFormat(LensSettings, ProfileDefaults.DefaultWindowFormat);
-    for (int id : MarkedIds)
-        CheckMenuItem(TrayMenu, static_cast<UINT>(id),
-                      MF_BYCOMMAND | (ItemChecked(LensSettings, id) ? MF_CHECKED : MF_UNCHECKED));
+    for (const CommandItem& c : CommandItems)
+        CheckMenuItem(TrayMenu, static_cast<UINT>(c.id),
+                      MF_BYCOMMAND | (ItemChecked(LensSettings, c.id) ? MF_CHECKED : MF_UNCHECKED));
     for (int id : FamilyIds)
         EnableMenuItem(WindowFormatMenu, static_cast<UINT>(id),
                        MF_BYCOMMAND | (ItemGrayed(LensSettings, id) ? MF_GRAYED : MF_ENABLED));

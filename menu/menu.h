@@ -45,7 +45,9 @@ void BuildTrayMenu();
 // Opens the menu at the pointer and returns when it has closed.
 void ShowTrayMenu();
 void DestroyTrayMenu();
-void HandleMenuCommand(WPARAM command);
+// What the shell must do after a command: Exit ends the program there.
+enum MenuAction { MenuNothing, MenuExit };
+MenuAction HandleMenuCommand(WPARAM command);
 // Marks and greying from the settings; keeps the format in the mode's family.
 void SyncMenuChecks();
 

@@ -1,4 +1,4 @@
-// The colour under the pointer as text in the Pro strip, and its copies.
+// The Ctrl and Shift copies of what the Pro strip shows, with their click.
 #include "readout/readout.h"
 
 #include <mmsystem.h>
@@ -6,76 +6,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
 #include "render/render.h"
 #include "settings/settings.h"
-
-char PixelText[PixelTextSize];
+#include "settings/shared.h"
 
 namespace {
 
-// The text the strip shows now, so that an unchanged text is not drawn again.
-char StripText[PixelTextSize];
-bool StripTextValid;
-
 constexpr int ClipboardTries = 6;
 constexpr DWORD ClipboardWaitMs = 10;
-
-// Digits of value in base 16 (lower case) or 2, without leading zeros.
-void WriteUnsigned(unsigned long value, unsigned base, char* out, size_t size) {
-    char digits[40];
-    int n = 0;
-    do {
-        digits[n++] = "0123456789abcdef"[value % base];
-        value /= base;
-    } while (value != 0);
-    size_t k = 0;
-    while (n > 0 && k + 1 < size)
-        out[k++] = digits[--n];
-    out[k] = '\0';
-}
-
-void Append(char* text, const char* piece) {
-    const size_t used = std::strlen(text);
-    if (used + 1 < PixelTextSize)
-        snprintf(text + used, PixelTextSize - used, "%s", piece);
-}
-
-void WriteTriple(COLORREF colour, int numberBase, char* text) {
-    if (numberBase == 2) {
-        text[0] = '\0';
-        const char* pieces[] = {"(", ", ", ", "};
-        char scratch[20];
-        for (int i = 1; i <= 3; ++i) {
-            Append(text, pieces[i - 1]);
-            snprintf(scratch, sizeof(scratch), "%u", ColourComponent(i, colour));
-            Append(text, scratch);
-        }
-        Append(text, ")");
-    } else if (numberBase == 1 || numberBase == 3) {
-        text[0] = '\0';
-        const char* pieces[] = {"(0x", ", 0x", ", 0x"};
-        char scratch[20];
-        for (int i = 1; i <= 3; ++i) {
-            Append(text, pieces[i - 1]);
-            WriteUnsigned(ColourComponent(i, colour), 16, scratch, sizeof(scratch));
-            UpperCaseText(scratch);
-            Append(text, scratch);
-        }
-        Append(text, ")");
-    }
-}
-
-void WriteSingle(uint32_t value, int numberBase, char* text) {
-    if (numberBase == 1) {
-        WriteUnsigned(value, 16, text, PixelTextSize);
-        UpperCaseText(text);
-    } else if (numberBase == 2) {
-        snprintf(text, PixelTextSize, "%ld", static_cast<long>(static_cast<int32_t>(value)));
-    } else if (numberBase == 3) {
-        WriteUnsigned(value, 2, text, PixelTextSize);
-    }
-}
 
 bool OpenClipboardSoon() {
     // Clipboard managers hold the clipboard for a moment after each change.
@@ -109,23 +47,17 @@ bool PutTextOnClipboard(const char* text) {
 
 // A 10 x 10 bitmap of the colour; nullptr if it cannot be made.
 HBITMAP MakeSwatchBitmap(COLORREF colour) {
-    HBITMAP swatch = CreateCompatibleBitmap(LensDC, SwatchSide, SwatchSide);
-    HDC dc = CreateCompatibleDC(LensDC);
-    HBRUSH brush = CreateSolidBrush(colour);
-    const bool made = swatch && dc && brush;
-    if (made) {
-        HGDIOBJ old = SelectObject(dc, swatch);
+    ScopedGdiObject swatch(CreateCompatibleBitmap(LensDC, SwatchSide, SwatchSide));
+    const ScopedDC dc(CreateCompatibleDC(LensDC));
+    const ScopedGdiObject brush(CreateSolidBrush(colour));
+    if (!swatch.object || !dc.dc || !brush.object)
+        return nullptr;
+    {
+        const ScopedSelection filled(dc.dc, swatch.object);
         RECT all{0, 0, SwatchSide, SwatchSide};
-        FillRect(dc, &all, brush);
-        SelectObject(dc, old);
+        FillRect(dc.dc, &all, static_cast<HBRUSH>(brush.object));
     }
-    if (brush)
-        DeleteObject(brush);
-    if (dc)
-        DeleteDC(dc);
-    if (!made && swatch)
-        DeleteObject(swatch);
-    return made ? swatch : nullptr;
+    return static_cast<HBITMAP>(swatch.Keep());
 }
 
 HGLOBAL MakeSwatchDib(COLORREF colour) {
@@ -152,9 +84,7 @@ bool PutSwatchOnClipboard() {
     if (!HandToClipboard(items, 2))
         return false;
     // The placeholder goes once a swatch replaces it; swatches belong to the clipboard.
-    if (SwatchPlaceholderHeld == 1)
-        DeleteObject(SwatchBitmap);
-    SwatchPlaceholderHeld = 0;
+    DropSwatchPlaceholder();
     SwatchBitmap = swatch;
     return true;
 }
@@ -164,57 +94,6 @@ bool ProLensActive() {
 }
 
 }  // namespace
-
-unsigned char ColourComponent(int index, COLORREF colour) {
-    return static_cast<unsigned char>((colour >> (8 * (index - 1))) & 0xFF);
-}
-
-void UpperCaseText(char* text) {
-    for (; *text; ++text)
-        if (*text >= 'a' && *text <= 'z')
-            *text = static_cast<char>(*text - 'a' + 'A');
-}
-
-void FormatPixelValue(COLORREF colour, int pixelFormat, int numberBase, char* text) {
-    if (pixelFormat == 3) {
-        WriteTriple(colour, numberBase, text);
-        return;
-    }
-    uint32_t value = colour;
-    if (pixelFormat == 2)
-        value = (static_cast<uint32_t>(ColourComponent(1, colour)) << 16) |
-                (static_cast<uint32_t>(ColourComponent(2, colour)) << 8) |
-                ColourComponent(3, colour);
-    WriteSingle(value, numberBase, text);
-}
-
-void ShowPixelValue() {
-    FormatPixelValue(PointerColour, LensSettings.PixelFormat, LensSettings.NumberBase, PixelText);
-    if (StripTextValid && std::strcmp(StripText, PixelText) == 0)
-        return;
-    DrawStripText(PixelText);
-}
-
-void ForgetStripText() {
-    StripTextValid = false;
-}
-
-void DrawStripText(const char* text) {
-    const LensRect& r = Geometry.TextStripRect;
-    RECT strip{r.left, r.top, r.right, r.bottom};
-    FillRect(LensDC, &strip, StripBrush);
-    // A text too wide for the strip in its font takes the narrower one.
-    SIZE size{};
-    GetTextExtentPoint32A(LensDC, text, lstrlenA(text), &size);
-    HGDIOBJ font = nullptr;
-    if (StripNarrowFont && size.cx > StripTextRoom())
-        font = SelectObject(LensDC, StripNarrowFont);
-    DrawTextA(LensDC, text, -1, &strip, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-    if (font)
-        SelectObject(LensDC, font);
-    snprintf(StripText, sizeof(StripText), "%s", text);
-    StripTextValid = true;
-}
 
 bool HandToClipboard(UINT format, HANDLE data) {
     const ClipboardItem item{format, data};

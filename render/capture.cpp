@@ -4,10 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/app.h"
-#include "avoidance/avoidance.h"
-#include "readout/readout.h"
 #include "settings/settings.h"
+#include "settings/shared.h"
 
 POINT PointerPos;
 COLORREF PointerColour;
@@ -49,9 +47,8 @@ void CaptureArea(const LensGeometry& g, int px, int py) {
     const bool whole = on.left == 0 && on.top == 0 && on.right == g.SourceColumns &&
                        on.bottom == g.SourceRows;
     if (!whole) {
-        HGDIOBJ oldBrush = SelectObject(SourceSurface, OffscreenBrush);
+        const ScopedSelection grey(SourceSurface, OffscreenBrush);
         PatBlt(SourceSurface, 0, 0, g.SourceColumns, g.SourceRows, PATCOPY);
-        SelectObject(SourceSurface, oldBrush);
     }
     if (on.right <= on.left || on.bottom <= on.top)
         return;

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/app.h"
 #include "settings/settings.h"
+#include "settings/shared.h"
 
 int OverlayBuiltZoom;
 
@@ -102,13 +102,13 @@ void BuildReadingOverlay() {
     FillRect(OverlaySurface, &all, KeyBrush);
     // The memory DC keeps its opaque white background: the gaps between the
     // red dots are white, so the whole row is guide and none of it key.
-    HPEN pen = CreatePen(PS_DOT, 0, 0x000000FF);
-    HGDIOBJ oldPen = SelectObject(OverlaySurface, pen);
-    const int guideRow = (g.SourceRows / 2 + 1) * g.Zoom;
-    MoveToEx(OverlaySurface, 0, guideRow, nullptr);
-    LineTo(OverlaySurface, g.ImageWidth, guideRow);
-    SelectObject(OverlaySurface, oldPen);
-    DeleteObject(pen);
+    {
+        const ScopedGdiObject pen(CreatePen(PS_DOT, 0, 0x000000FF));
+        const ScopedSelection dotted(OverlaySurface, pen.object);
+        const int guideRow = (g.SourceRows / 2 + 1) * g.Zoom;
+        MoveToEx(OverlaySurface, 0, guideRow, nullptr);
+        LineTo(OverlaySurface, g.ImageWidth, guideRow);
+    }
     OverlayBuiltWidth = g.ImageWidth;
     OverlayBuiltHeight = g.ImageHeight;
     OverlayBuiltZoom = 0;

@@ -1,9 +1,8 @@
 // Pictures of the lens itself: the idle picture, the self-image and their bevels.
 #include "render/render.h"
 
-#include "app/app.h"
-#include "avoidance/avoidance.h"
 #include "settings/settings.h"
+#include "settings/shared.h"
 
 namespace {
 
@@ -21,7 +20,7 @@ void DrawRing(HDC dc, int left, int top, int right, int bottom) {
 // around (x, y, x + width, y + height). The DC's own pen is recoloured rather
 // than a pen made: this runs on the refresh path, which allocates nothing.
 void DrawRingsAt(HDC dc, int x, int y, int width, int height, int thickness) {
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
+    const ScopedSelection pen(dc, GetStockObject(DC_PEN));
     const COLORREF oldColour = SetDCPenColor(dc, GreyColour);
     for (int band = 0; band < 2; ++band) {
         SetDCPenColor(dc, band == 0 ? GreyColour : SilverColour);
@@ -31,7 +30,6 @@ void DrawRingsAt(HDC dc, int x, int y, int width, int height, int thickness) {
         }
     }
     SetDCPenColor(dc, oldColour);
-    SelectObject(dc, oldPen);
 }
 
 // The logo over (x, y, x + width, y + height); the area may reach far beyond
@@ -42,11 +40,12 @@ void PlaceLogoAt(HDC dc, int x, int y, int width, int height) {
         return;
     }
     // Reading: the logo keeps its proportions, full height, right-aligned on pale yellow.
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
-    const COLORREF oldColour = SetDCBrushColor(dc, PaleYellowColour);
-    PatBlt(dc, x, y, width, height, PATCOPY);
-    SetDCBrushColor(dc, oldColour);
-    SelectObject(dc, oldBrush);
+    {
+        const ScopedSelection brush(dc, GetStockObject(DC_BRUSH));
+        const COLORREF oldColour = SetDCBrushColor(dc, PaleYellowColour);
+        PatBlt(dc, x, y, width, height, PATCOPY);
+        SetDCBrushColor(dc, oldColour);
+    }
     if (LogoHeight <= 0)
         return;
     const int w = ReadingLogoWidth(height, LogoWidth, LogoHeight);

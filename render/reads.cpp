@@ -5,7 +5,7 @@
 
 #include <initializer_list>
 
-#include "app/app.h"
+#include "settings/shared.h"
 
 namespace {
 

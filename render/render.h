@@ -1,5 +1,6 @@
 // Lens rendering: the drawing objects, the capture and zoom of the screen
-// around the pointer, the idle picture, the self-image and the overlays.
+// around the pointer, the pixel value text and its strip, the idle picture,
+// the self-image and the overlays.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,54 @@
 #include <cstdint>
 
 #include "geometry/geometry.h"
+#include "settings/shared.h"
+
+// What one function makes and frees itself is held in these for the length
+// of a block: each gives back its object when the block ends, the last made
+// first, so a selection is undone before its object is deleted. What lives
+// for the whole run is released by ReleaseDrawingResources instead.
+//
+// An object selected into a DC; the DC's previous one is selected again. A
+// null object selects nothing.
+struct ScopedSelection {
+    HDC dc;
+    HGDIOBJ previous;
+    ScopedSelection(HDC into, HGDIOBJ object)
+        : dc(into), previous(object ? SelectObject(into, object) : nullptr) {}
+    ~ScopedSelection() {
+        if (previous)
+            SelectObject(dc, previous);
+    }
+    ScopedSelection(const ScopedSelection&) = delete;
+    ScopedSelection& operator=(const ScopedSelection&) = delete;
+};
+// A pen, brush, font or bitmap, deleted unless Keep takes it out first.
+struct ScopedGdiObject {
+    HGDIOBJ object;
+    explicit ScopedGdiObject(HGDIOBJ made) : object(made) {}
+    ~ScopedGdiObject() {
+        if (object)
+            DeleteObject(object);
+    }
+    HGDIOBJ Keep() {
+        HGDIOBJ kept = object;
+        object = nullptr;
+        return kept;
+    }
+    ScopedGdiObject(const ScopedGdiObject&) = delete;
+    ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
+};
+// A memory device context, deleted.
+struct ScopedDC {
+    HDC dc;
+    explicit ScopedDC(HDC made) : dc(made) {}
+    ~ScopedDC() {
+        if (dc)
+            DeleteDC(dc);
+    }
+    ScopedDC(const ScopedDC&) = delete;
+    ScopedDC& operator=(const ScopedDC&) = delete;
+};
 
 // Drawing objects, made once at start-up and released once at shutdown.
 extern HDC ScreenDC;
@@ -20,8 +69,10 @@ extern HDC SelfImageSurface;
 extern HDC OverlaySurface;
 extern HDC CheckSurface;  // CheckPatchWidth x CheckPatchHeight: the patch read back
 extern HBITMAP PassMask;      // monochrome; white passes the magnified pixel
-extern HBITMAP SwatchBitmap;  // start-up placeholder until the first swatch copy
-extern int SwatchPlaceholderHeld;  // 1 while SwatchBitmap is that placeholder
+extern HBITMAP SwatchBitmap;  // the last swatch copied; until then the placeholder
+// The start-up placeholder while it is ours: nullptr once deleted, at the
+// first swatch copy or at shutdown. A swatch belongs to the clipboard.
+extern HBITMAP SwatchPlaceholder;
 extern HBITMAP LogoBitmap;
 extern int LogoWidth, LogoHeight;
 extern HBRUSH StripBrush, OffscreenBrush, KeyBrush;
@@ -34,9 +85,8 @@ extern HFONT StripNarrowFont;
 extern COLORREF GridEvenColour, GridOddColour, CentreEvenColour, CentreOddColour;
 extern int OverlayBuiltWidth, OverlayBuiltHeight;
 
-// Pointer position read at the start of every refresh.
-extern POINT PointerPos;
-// Pro: the screen pixel under the pointer, read from the refresh's capture.
+// Pro: the screen pixel under the pointer, read from the refresh's capture
+// at the pointer position (PointerPos, settings/shared.h).
 extern COLORREF PointerColour;
 
 constexpr COLORREF GreyColour = 0x00808080;
@@ -48,6 +98,7 @@ constexpr COLORREF LensBackgroundColour = 0x00E55500;
 void CreateEarlyDrawingObjects();  // strip and off-screen brushes, swatch placeholder
 void CreateDrawingResources();
 void ReleaseDrawingResources();
+void DropSwatchPlaceholder();  // deletes the placeholder if it is still ours
 void PrepareStripFonts();  // at a Pro show, once the layout is known
 int StripTextRoom();       // width the strip's text may take, margins left
 // Picture surfaces hold 32-bit top-down DIB sections, so the overlay code can
@@ -151,6 +202,23 @@ ReadBlend ReadsUnblend();
 // blend in force undone.
 void UnblendRead(uint32_t* pixels, int width, const LensRect& r);
 COLORREF UnblendColour(COLORREF colour);
+// The pixel value text. Its arithmetic draws nothing: ColourComponent gives
+// 1 red, 2 green, 3 blue; FormatPixelValue writes a colour in a pixel format
+// (1 BGR, 2 RGB, 3 (R,G,B); any other counts as BGR) and a number base (1 Hex,
+// 2 Dec, 3 Bin) into text of PixelTextSize bytes, and leaves it as it was for
+// a base outside 1..3.
+constexpr int PixelTextSize = 50;
+unsigned char ColourComponent(int index, COLORREF colour);
+void UpperCaseText(char* text);
+void FormatPixelValue(COLORREF colour, int pixelFormat, int numberBase, char* text);
+// The text of the last refresh of an active Pro lens; what Ctrl copies.
+extern char PixelText[PixelTextSize];
+// The Pro strip: PointerColour's text into PixelText and the strip, drawn
+// only when it changed since the strip was last drawn.
+void ShowPixelValue();
+// White strip above the image with the text centred in LensDC's own font.
+void DrawStripText(const char* text);
+void ForgetStripText();  // the strip was erased: the next text is drawn in any case
 
 // Arithmetic of the refresh path, free of drawing (the grey bands are
 // OffscreenBands of geometry.h).

@@ -2,7 +2,7 @@
 // at shutdown.
 #include "render/render.h"
 
-#include "app/app.h"
+#include "settings/shared.h"
 
 HDC ScreenDC;
 HDC ZoomSurface;
@@ -32,12 +32,11 @@ COLORREF CentreEvenColour;
 COLORREF CentreOddColour;
 int OverlayBuiltWidth = 1;
 int OverlayBuiltHeight = 1;
-
-int SwatchPlaceholderHeld;
+HBITMAP SwatchPlaceholder;
 
 namespace {
 
-bool ReadingCursorFromFile;
+HCURSOR ReadingCursorFile;  // "rdc.cur", ours to destroy; nullptr without the file
 HGDIOBJ FontBeforeStrip;  // LensDC's own font, given back at shutdown
 int StripFontPixels;      // the character height StripFont was made with
 
@@ -58,12 +57,11 @@ HFONT StripFontOfHeight(int pixels, int averageWidth = 0) {
 
 // Width of a text in a font, and the font's metrics if asked for.
 int TextWidthIn(HDC probe, HFONT font, const char* text, TEXTMETRICA* metrics = nullptr) {
-    HGDIOBJ old = SelectObject(probe, font);
+    ScopedSelection selected(probe, font);
     SIZE size{};
     GetTextExtentPoint32A(probe, text, lstrlenA(text), &size);
     if (metrics)
         GetTextMetricsA(probe, metrics);
-    SelectObject(probe, old);
     return size.cx;
 }
 
@@ -71,22 +69,20 @@ int TextWidthIn(HDC probe, HFONT font, const char* text, TEXTMETRICA* metrics = 
 // narrowest Pro strip. Measured, because the face the system substitutes for
 // a missing one can be much wider.
 HFONT MakeStripFont() {
-    HDC probe = CreateCompatibleDC(LensDC);
+    const ScopedDC probe(CreateCompatibleDC(LensDC));
     const int width = NarrowestProStripWidth() - 2 * StripTextMargin;
     const int height = TextStripHeight - 2 * StripTextMargin;
     HFONT chosen = nullptr;
     for (int pixels = LargestStripFont; pixels >= SmallestStripFont && !chosen; --pixels) {
-        HFONT font = StripFontOfHeight(pixels);
+        ScopedGdiObject font(StripFontOfHeight(pixels));
         TEXTMETRICA metrics{};
-        const int wide = TextWidthIn(probe, font, WidestStripText, &metrics);
+        const int wide =
+            TextWidthIn(probe.dc, static_cast<HFONT>(font.object), WidestStripText, &metrics);
         if ((wide <= width && metrics.tmHeight <= height) || pixels == SmallestStripFont) {
-            chosen = font;
+            chosen = static_cast<HFONT>(font.Keep());
             StripFontPixels = pixels;
-        } else {
-            DeleteObject(font);
         }
     }
-    DeleteDC(probe);
     return chosen;
 }
 
@@ -107,8 +103,14 @@ HBITMAP HeldBitmap(HDC surface) {
 void CreateEarlyDrawingObjects() {
     StripBrush = CreateSolidBrush(0x00FFFFFF);
     OffscreenBrush = CreateSolidBrush(GreyColour);
-    SwatchBitmap = CreateCompatibleBitmap(LensDC, 1, 1);
-    SwatchPlaceholderHeld = 1;
+    SwatchPlaceholder = CreateCompatibleBitmap(LensDC, 1, 1);
+    SwatchBitmap = SwatchPlaceholder;
+}
+
+void DropSwatchPlaceholder() {
+    if (SwatchPlaceholder)
+        DeleteObject(SwatchPlaceholder);
+    SwatchPlaceholder = nullptr;
 }
 
 void ReplaceSurfaceBitmap(HDC surface, int width, int height) {
@@ -194,12 +196,10 @@ void CreateDrawingResources() {
     PassMask = CreateBitmap(1, 1, 1, 1, nullptr);
 
     CommonCursor = LoadCursorA(ProgramModule, "acr");
-    ReadingCursor = static_cast<HCURSOR>(
+    ReadingCursorFile = static_cast<HCURSOR>(
         LoadImageA(ProgramModule, "rdc.cur", IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE));
-    ReadingCursorFromFile = ReadingCursor != nullptr;
     // Without the file the pointer would vanish in Reading mode; show the arrow.
-    if (!ReadingCursor)
-        ReadingCursor = LoadCursorA(nullptr, IDC_ARROW);
+    ReadingCursor = ReadingCursorFile ? ReadingCursorFile : LoadCursorA(nullptr, IDC_ARROW);
     ProCursor = LoadCursorA(nullptr, IDC_ARROW);
 
     GridEvenColour = GreyColour;
@@ -241,21 +241,20 @@ void PrepareStripFonts() {
     StripNarrowFont = nullptr;
     constexpr char longest[] = "000000000000000000000000";
     const int width = StripTextRoom();
-    HDC probe = CreateCompatibleDC(LensDC);
+    const ScopedDC probe(CreateCompatibleDC(LensDC));
     TEXTMETRICA metrics{};
-    const int wide = TextWidthIn(probe, StripFont, longest, &metrics);
+    const int wide = TextWidthIn(probe.dc, StripFont, longest, &metrics);
     if (wide > width) {
         // A first guess in proportion, then narrower until the text fits.
         for (int average = metrics.tmAveCharWidth * width / wide; average >= 1; --average) {
-            HFONT font = StripFontOfHeight(StripFontPixels, average);
-            if (TextWidthIn(probe, font, longest) <= width || average == 1) {
-                StripNarrowFont = font;
+            ScopedGdiObject font(StripFontOfHeight(StripFontPixels, average));
+            if (TextWidthIn(probe.dc, static_cast<HFONT>(font.object), longest) <= width ||
+                average == 1) {
+                StripNarrowFont = static_cast<HFONT>(font.Keep());
                 break;
             }
-            DeleteObject(font);
         }
     }
-    DeleteDC(probe);
 }
 
 int StripTextRoom() {
@@ -288,8 +287,7 @@ void ReleaseDrawingResources() {
     DeleteDC(CheckSurface);
 
     // A swatch handed to the clipboard belongs to the clipboard.
-    if (SwatchPlaceholderHeld == 1)
-        DeleteObject(SwatchBitmap);
+    DropSwatchPlaceholder();
     DeleteObject(overlay);
     DeleteObject(zoom);
     DeleteObject(source);
@@ -303,6 +301,7 @@ void ReleaseDrawingResources() {
     DeleteObject(OffscreenBrush);
     DeleteObject(StripBrush);
 
-    if (ReadingCursorFromFile)
-        DestroyCursor(ReadingCursor);
+    if (ReadingCursorFile)
+        DestroyCursor(ReadingCursorFile);
+    ReadingCursorFile = nullptr;
 }

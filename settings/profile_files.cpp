@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "settings/profile_text.h"
 #include "settings/settings.h"
@@ -55,13 +56,22 @@ bool MayReplace(const char* name) {
 
 }  // namespace
 
-bool FileExists(const char* name) {
-    WIN32_FIND_DATAA found{};
-    const HANDLE search = FindFirstFileA(name, &found);
+bool FileExists(const wchar_t* name) {
+    // The name's entry in its folder: nothing is opened, so a file that
+    // another program holds is found as well.
+    if (wcspbrk(name, L"*?"))
+        return false;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(name, &found);
     if (search == INVALID_HANDLE_VALUE)
         return false;
     FindClose(search);
-    return true;
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool FileExists(const char* name) {
+    wchar_t wide[MAX_PATH];
+    return MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH) > 0 && FileExists(wide);
 }
 
 char* ReadTextFile(const char* name, bool* unreadable) {
@@ -110,11 +120,8 @@ bool WriteTextFile(const char* name, const char* text) {
     // The old file is replaced only by a complete new one: a failed write
     // must not leave the user's settings empty or cut short.
     char temporary[MAX_PATH];
-    const size_t nameLength = strlen(name);
-    if (nameLength + sizeof(TemporarySuffix) > sizeof(temporary))
+    if (!JoinPath(temporary, sizeof(temporary), name, strlen(name), TemporarySuffix))
         return false;
-    memcpy(temporary, name, nameLength);
-    memcpy(temporary + nameLength, TemporarySuffix, sizeof(TemporarySuffix));
 
     if (!MayReplace(name))
         return false;

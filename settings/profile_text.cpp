@@ -64,7 +64,7 @@ bool ValidMagnifyFactor(int v) {
 }
 
 bool ValidWindowFormat(int v) {
-    return (v >= 11 && v <= 16) || (v >= 21 && v <= 26) || (v >= 31 && v <= 33);
+    return FindWindowFormat(v) != nullptr;
 }
 
 bool ValidPixelFormat(int v) {

@@ -5,7 +5,9 @@
 // profile files builds natively too (unit tests, fuzzing).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Mode numbers as a profile file stores them under "Configuration=".
 enum LensModeNumber { ModeCommon = 0, ModePro = 1, ModeReading = 2 };
@@ -39,8 +41,60 @@ struct ProfileDefaultsRecord {
 extern LensSettingsRecord LensSettings;
 extern ProfileDefaultsRecord ProfileDefaults;
 
+// The window formats: every code WindowFormat can hold, with its family, its
+// menu label (height first) and its view in window pixels. Width 0 is the
+// work area's full width: the Reading strips. The layout, the profile files
+// and the menu all read this one table.
+enum FormatFamily { FamilyFourThree, FamilySixteenNine, FamilyReading };
+struct WindowFormatEntry {
+    int code;
+    FormatFamily family;
+    const char* label;
+    int width;
+    int height;
+};
+inline constexpr WindowFormatEntry WindowFormats[] = {
+    {11, FamilyFourThree, "90x130", 130, 90},     {12, FamilyFourThree, "140x180", 180, 140},
+    {13, FamilyFourThree, "180x240", 240, 180},   {14, FamilyFourThree, "240x320", 320, 240},
+    {15, FamilyFourThree, "320x430", 430, 320},   {16, FamilyFourThree, "430x570", 570, 430},
+    {21, FamilySixteenNine, "90x160", 160, 90},   {22, FamilySixteenNine, "140x250", 250, 140},
+    {23, FamilySixteenNine, "180x320", 320, 180}, {24, FamilySixteenNine, "240x430", 430, 240},
+    {25, FamilySixteenNine, "320x570", 570, 320}, {26, FamilySixteenNine, "430x760", 760, 430},
+    {31, FamilyReading, "90", 0, 90},             {32, FamilyReading, "120", 0, 120},
+    {33, FamilyReading, "160", 0, 160},
+};
+
+// The entry of a code; nullptr for a code outside the table.
+constexpr const WindowFormatEntry* FindWindowFormat(int code) {
+    for (const WindowFormatEntry& e : WindowFormats)
+        if (e.code == code)
+            return &e;
+    return nullptr;
+}
+
+// Codes above 30 are the Reading strips, codes below it the windowed formats.
+constexpr bool IsReadingFormat(int code) {
+    return code > 30;
+}
+constexpr bool IsWindowedFormat(int code) {
+    return code < 30;
+}
+constexpr bool FamiliesFollowTheCodes() {
+    for (const WindowFormatEntry& e : WindowFormats) {
+        const bool reading = e.family == FamilyReading;
+        if (IsReadingFormat(e.code) != reading || IsWindowedFormat(e.code) == reading ||
+            (e.width == 0) != reading)
+            return false;
+    }
+    return true;
+}
+static_assert(FamiliesFollowTheCodes(), "a Reading strip is a code above 30 of full width");
+
 constexpr int PathCapacity = 260;
-// Wide: the folders may be named in any script.
+// Wide: the folders may be named in any script. StartDirectory is the working
+// directory at start-up, ProgramPath the running program itself (empty when
+// its path does not fit): the Startup shortcut starts ProgramPath in
+// StartDirectory, and the about program lies beside ProgramPath.
 extern wchar_t StartDirectory[PathCapacity];
 extern wchar_t ProgramPath[PathCapacity];
 
@@ -49,10 +103,6 @@ ProfileDefaultsRecord StandardProfileDefaults();
 
 // Mode number derived from the two flags: 2 for Reading, else ProFlag.
 int ModeNumber(const LensSettingsRecord& s);
-
-// Start-up: defaults, paths, active profile number and profile, then the
-// lens geometry. Called once, after the lens windows exist.
-void InitSettings();
 
 // Profile files, all in the working directory. A missing file, key or
 // value yields its default; nothing is ever reported.
@@ -70,8 +120,22 @@ void SaveActiveProfile();
 // Choosing the active profile drops the changes made since it was saved.
 void SwitchProfile(int profile);
 
-// Whether a file search finds the name.
+// Whether a file (not a folder) of exactly that name exists; a name with
+// wildcards names none. Narrow names are read in the system's code page.
+bool FileExists(const wchar_t* name);
 bool FileExists(const char* name);
+// Writes the first headLength characters of head, then tail with its zero,
+// into out; false, with nothing written, when they would not fit in capacity.
+template <typename Char>
+bool JoinPath(Char* out, size_t capacity, const Char* head, size_t headLength, const Char* tail) {
+    using Traits = std::char_traits<Char>;
+    const size_t tailLength = Traits::length(tail);
+    if (headLength + tailLength + 1 > capacity)
+        return false;
+    Traits::copy(out, head, headLength);
+    Traits::copy(out + headLength, tail, tailLength + 1);
+    return true;
+}
 // A whole file as a zero-terminated text (ends at an earlier zero byte, if
 // any), or nullptr if it is missing or unreadable; *unreadable tells the two
 // apart. Free with ReleaseText.
@@ -81,12 +145,14 @@ void ReleaseText(char* text);
 // stays as it was unless the whole new text was written; false then.
 bool WriteTextFile(const char* name, const char* text);
 
+// Start-up: StartDirectory and ProgramPath, once.
+void RecordStartPaths();
 // Start-with-Windows: sets StartupShortcut to 1 if the shortcut exists.
 void TestStartupShortcut();
 // Makes the shortcut match StartupShortcut: written when 1, deleted when 0.
 void ApplyStartupShortcut();
 // Writes "Vellix.lnk" into the Startup folder (replacing one that exists),
-// pointing at the running program, working directory StartDirectory.
+// pointing at ProgramPath, working directory StartDirectory.
 void CreateStartupShortcut();
 void DeleteStartupShortcut();
 // The shortcut's full path; false if the Startup folder is unknown or the

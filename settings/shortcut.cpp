@@ -9,8 +9,8 @@
 
 #include <cwchar>
 
-#include "app/app.h"
 #include "settings/settings.h"
+#include "settings/shared.h"
 
 namespace {
 
@@ -50,12 +50,8 @@ bool StartupFolder(wchar_t* folder, size_t capacity, bool create) {
 }
 
 bool ShortcutPathIn(const wchar_t* folder, wchar_t* path, int capacity) {
-    const size_t length = wcslen(folder);
-    if (length + ARRAYSIZE(ShortcutName) > static_cast<size_t>(capacity))
-        return false;
-    wmemcpy(path, folder, length);
-    wmemcpy(path + length, ShortcutName, ARRAYSIZE(ShortcutName));
-    return true;
+    return capacity > 0 &&
+           JoinPath(path, static_cast<size_t>(capacity), folder, wcslen(folder), ShortcutName);
 }
 
 // Writes the link through the shell's own link object; nothing is reported.
@@ -74,13 +70,17 @@ void SaveShellLink(const wchar_t* target, const wchar_t* directory, const wchar_
     link->Release();
 }
 
-bool IsFile(const wchar_t* path) {
-    // A folder of that name is no shortcut.
-    const DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
+
+void RecordStartPaths() {
+    StartDirectory[0] = L'\0';
+    GetCurrentDirectoryW(PathCapacity, StartDirectory);
+    // The program itself, wherever it was started from: the working directory
+    // need not hold it (a shortcut elsewhere, a command prompt).
+    const DWORD length = GetModuleFileNameW(nullptr, ProgramPath, PathCapacity);
+    if (length == 0 || length >= PathCapacity)
+        ProgramPath[0] = L'\0';
+}
 
 bool StartupShortcutPath(wchar_t* path, int capacity) {
     wchar_t folder[PathCapacity];
@@ -89,7 +89,7 @@ bool StartupShortcutPath(wchar_t* path, int capacity) {
 
 void TestStartupShortcut() {
     wchar_t path[PathCapacity];
-    LensSettings.StartupShortcut = StartupShortcutPath(path, PathCapacity) && IsFile(path);
+    LensSettings.StartupShortcut = StartupShortcutPath(path, PathCapacity) && FileExists(path);
 }
 
 void CreateStartupShortcut() {
@@ -97,21 +97,19 @@ void CreateStartupShortcut() {
     wchar_t path[PathCapacity];
     if (!StartupFolder(folder, PathCapacity, true) || !ShortcutPathIn(folder, path, PathCapacity))
         return;
-    // The target is this program itself, wherever it was started from; the
-    // working directory keeps its settings where they were.
-    wchar_t target[PathCapacity] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, target, PathCapacity);
-    if (length == 0 || length >= PathCapacity)
+    // The target is this program itself; the working directory keeps its
+    // settings where they were.
+    if (ProgramPath[0] == L'\0')
         return;
     const HRESULT com = CoInitialize(nullptr);
-    SaveShellLink(target, StartDirectory, path);
+    SaveShellLink(ProgramPath, StartDirectory, path);
     if (SUCCEEDED(com))
         CoUninitialize();
 }
 
 void DeleteStartupShortcut() {
     wchar_t path[PathCapacity];
-    if (StartupShortcutPath(path, PathCapacity) && IsFile(path))
+    if (StartupShortcutPath(path, PathCapacity) && FileExists(path))
         DeleteFileW(path);
 }
 

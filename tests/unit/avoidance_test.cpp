@@ -54,21 +54,6 @@ TEST(Avoidance, ReadingStripMovesUpAndOnlyTheVerticalLineBringsItBack) {
     EXPECT_EQ(DecideDodge(g, 1, 0, 900), DodgeStay);
 }
 
-TEST(Avoidance, LensPlaceIsTheWholeWindowHomeOrAside) {
-    const LensGeometry g = LaidOut(2, 24, 0, Desk(0, 0, 1920, 1040, 1920, 1080));
-    const LensRect home = LensPlace(g, 0, 0);
-    EXPECT_EQ(home.right, 1920);
-    EXPECT_EQ(home.bottom, 1040);
-    // Aside: 444 + 118 to the left; the Reading strip goes 254 + 66 up instead.
-    const LensRect aside = LensPlace(g, 0, 1);
-    EXPECT_EQ(aside.right, 1358);
-    EXPECT_EQ(aside.bottom, 1040);
-    const LensRect up = LensPlace(g, 1, 1);
-    EXPECT_EQ(up.left, 1476);
-    EXPECT_EQ(up.top, 466);
-    EXPECT_EQ(up.bottom, 720);
-}
-
 // A second 1024 x 768 monitor right of a 1920 x 1080 primary: its pixels lie
 // at x 1920..2943, beyond the home rectangle's right edge.
 TEST(Avoidance, APointerOnAMonitorRightOfOrBelowThePrimaryLeavesTheLensHome) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "menu/menu.h"
 #include "settings/settings.h"
@@ -70,6 +71,39 @@ TEST(MenuFormats, LeavingReadingWithNothingRememberedAndHandEditedProfiles) {
     FollowModeFormat(s, 24);
     EXPECT_EQ(s.WindowFormat, 32);
     EXPECT_EQ(s.SavedNormalFormat, 13);
+}
+
+// Every item sets its own value; an id between the items (a command posted by
+// another program) and a profile's id change nothing in the record itself.
+TEST(MenuCommands, EachItemSetsItsValueAndNoOtherIdChangesAnything) {
+    LensSettingsRecord s = Defaults();
+    ApplyCommandToSettings(s, 90);
+    EXPECT_EQ(s.MagnifyFactor, 10);
+    ApplyCommandToSettings(s, 36);
+    EXPECT_EQ(s.WindowFormat, 16);
+    ApplyCommandToSettings(s, 51);
+    EXPECT_EQ(s.WindowFormat, 21);
+    ApplyCommandToSettings(s, 113);
+    EXPECT_EQ(s.WindowFormat, 33);
+    ApplyCommandToSettings(s, 62);
+    EXPECT_EQ(s.PixelFormat, 2);
+    ApplyCommandToSettings(s, 73);
+    EXPECT_EQ(s.NumberBase, 3);
+    ApplyCommandToSettings(s, 22);
+    EXPECT_EQ(s.ProFlag, 1);
+    ApplyCommandToSettings(s, 25);
+    EXPECT_EQ(s.StartupShortcut, 1);
+
+    const LensSettingsRecord before = s;
+    for (int id : {0, 10, 30, 37, 50, 57, 64, 74, 81, 91, 95, 96, 110, 114, 1000})
+        ApplyCommandToSettings(s, id);
+    auto fields = [](const LensSettingsRecord& r) {
+        return std::vector<int>{r.ProFlag,        r.ReadingFlag,     r.MagnifyFactor,
+                                r.WindowFormat,   r.PixelFormat,     r.NumberBase,
+                                r.DynamicRefresh, r.SoundOn,         r.StartupShortcut,
+                                r.ActiveProfile,  r.SavedNormalFormat, r.SavedReadingFormat};
+    };
+    EXPECT_EQ(fields(s), fields(before));
 }
 
 // The tree as "label=id" items, a submenu in brackets after its item.
@@ -173,6 +207,16 @@ TEST_F(TrayMenuTree, MarksAndGreyingFollowEachMode) {
     // Close Menu changes nothing.
     HandleMenuCommand(CmdCloseMenu);
     EXPECT_EQ(CheckedAmong(11, 113), "22,27,33,63,73,85,91");
+}
+
+// Only Exit asks the shell for anything, and it changes no setting: the
+// shutdown saves the settings as they are.
+TEST_F(TrayMenuTree, OnlyExitAsksTheShellToEndTheProgram) {
+    SyncMenuChecks();
+    EXPECT_EQ(HandleMenuCommand(CmdExit), MenuExit);
+    EXPECT_EQ(CheckedAmong(11, 113), "21,26,54,61,71,82,91");
+    for (int id : {int{CmdCloseMenu}, 21, 85, 54, 27, 0x10000 + CmdExit})
+        EXPECT_EQ(HandleMenuCommand(id), MenuNothing) << id;
 }
 
 }  // namespace

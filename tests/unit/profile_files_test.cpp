@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "settings/profile_text.h"
@@ -54,6 +55,49 @@ protected:
     char previous[MAX_PATH] = {};
     std::string directory;
 };
+
+// One test of existence for the settings, the Startup shortcut and the help
+// file: a file, found even while another program holds it unshared; never a
+// folder, and never another file through wildcards.
+TEST_F(ProfileFiles, FileExistsFindsFilesOnly) {
+    EXPECT_FALSE(FileExists("Vellix.ini"));
+    Put("Vellix.ini", "Active profile=1;");
+    EXPECT_TRUE(FileExists("Vellix.ini"));
+    EXPECT_TRUE(FileExists(L"Vellix.ini"));
+    EXPECT_FALSE(FileExists("Vellix.*"));
+    EXPECT_FALSE(FileExists(L"?ellix.ini"));
+    ASSERT_TRUE(CreateDirectoryA("Profile_A.ini", nullptr));
+    EXPECT_FALSE(FileExists("Profile_A.ini"));
+    RemoveDirectoryA("Profile_A.ini");
+    const HANDLE held = CreateFileA("Vellix.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(FileExists("Vellix.ini"));
+    CloseHandle(held);
+    // A name in another script than the system's code page.
+    const std::wstring wide = L"\u0420\u0430\u0431-\u6E2C.ini";
+    ASSERT_TRUE(WriteFileBytes(Utf8(wide), "x"));
+    EXPECT_TRUE(FileExists(wide.c_str()));
+    DeleteFileW(wide.c_str());
+}
+
+// Every bounded join of a path: the temporary settings file, the shortcut in
+// the Startup folder, the about program beside Vellix.exe.
+TEST(PathJoin, WritesTheWholePathOrNothing) {
+    char narrow[16] = "untouched";
+    EXPECT_TRUE(JoinPath(narrow, sizeof(narrow), "Vellix.ini", 10, ".tmp"));
+    EXPECT_STREQ(narrow, "Vellix.ini.tmp");
+    EXPECT_TRUE(JoinPath(narrow, 15, "Vellix.ini", 10, ".tmp"));  // 14 and the zero
+    strcpy(narrow, "untouched");
+    EXPECT_FALSE(JoinPath(narrow, 14, "Vellix.ini", 10, ".tmp"));
+    EXPECT_STREQ(narrow, "untouched");
+    wchar_t wide[20] = L"";
+    EXPECT_TRUE(JoinPath(wide, 20, L"C:\\Apps\\Vellix.exe", 8, L"About.exe"));
+    EXPECT_STREQ(wide, L"C:\\Apps\\About.exe");
+    EXPECT_TRUE(JoinPath(wide, 1, L"", 0, L""));
+    EXPECT_STREQ(wide, L"");
+    EXPECT_FALSE(JoinPath(wide, 0, L"", 0, L""));
+}
 
 TEST_F(ProfileFiles, FirstRunWritesTheExactBytes) {
     Start();

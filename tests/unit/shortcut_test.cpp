@@ -30,7 +30,7 @@ protected:
         GetTempPathW(MAX_PATH, temp);
         GetCurrentDirectoryW(MAX_PATH, previous);
         ASSERT_TRUE(SetCurrentDirectoryW(temp));
-        GetCurrentDirectoryW(PathCapacity, StartDirectory);
+        RecordStartPaths();  // as start-up does
     }
     void TearDown() override {
         DeleteFileW(path);

@@ -1,24 +1,12 @@
-#include <windows.h>
-
-#include <cwchar>
-
+// The settings start-up. It belongs to the shell's start-up: besides the
+// settings it gives the controller, the drawing and the avoidance their start
+// values and makes the first drawing objects, in the order the steps below keep.
 #include "app/app.h"
-#include "avoidance/avoidance.h"
+
 #include "geometry/geometry.h"
 #include "render/render.h"
 #include "settings/settings.h"
-
-namespace {
-
-// Appends src to dst without ever writing past PathCapacity characters.
-void AppendBounded(wchar_t* dst, const wchar_t* src) {
-    size_t used = wcslen(dst);
-    while (*src && used + 1 < PathCapacity)
-        dst[used++] = *src++;
-    dst[used] = L'\0';
-}
-
-}  // namespace
+#include "settings/shared.h"
 
 void InitSettings() {
     FirstShow = 1;
@@ -34,11 +22,7 @@ void InitSettings() {
     LensSettings.StartupShortcut = 0;
     TestStartupShortcut();
 
-    StartDirectory[0] = L'\0';
-    GetCurrentDirectoryW(PathCapacity, StartDirectory);
-    ProgramPath[0] = L'\0';
-    AppendBounded(ProgramPath, StartDirectory);
-    AppendBounded(ProgramPath, L"\\Vellix.exe");
+    RecordStartPaths();
 
     MenuIdle = 1;
     LensShown = 0;

@@ -1,0 +1,35 @@
+// What the program's folders share while it runs: the two windows and the
+// lens window's DC, the module, the controller's and the avoidance's flags,
+// the pointer position and the avoidance's pause timers.
+//
+// It lies at the bottom of the house, beside the settings record, and
+// includes nothing of ours, so that every folder may read it and none has to
+// reach up for it. Each item is written only where the comment beside it
+// says; what one folder alone uses stays in that folder.
+#pragma once
+
+#include <windows.h>
+
+// Made by the shell (app/) at start-up, for the whole run.
+extern HINSTANCE ProgramModule;
+extern HWND LensWindow;    // shows the lens; owns tray icon, menu and timers
+extern HWND InputOverlay;  // invisible full-screen layer taking the input
+extern HDC LensDC;         // the lens window's own DC, kept for the whole run
+
+// Controller flags that the drawing and the copies read; each holds 0 or 1.
+extern int LensActive;   // set by the shell: the lens magnifies (1) or idles (0)
+extern int Initialised;  // set by render/ once the drawing objects exist
+
+// Avoidance flags, set by avoidance/ and reset by the shell at every hide.
+extern int DodgeArmed;  // 1 = tests allowed; 0 during the pause after a move
+extern int Dodged;      // 1 = the lens is (or is going) aside
+extern int MovedAside;  // 1 = the lens stands aside (set when the pause ends)
+
+// The pointer in screen coordinates: read at the start of every refresh
+// (render/) or taken from a pointer move (app/); the avoidance checks it.
+extern POINT PointerPos;
+
+// The avoidance's 100 ms pauses: timers on the lens window, whose other
+// timers are the shell's own (app/ids.h).
+constexpr unsigned DodgeAsideTimer = 5;
+constexpr unsigned DodgeHomeTimer = 6;
