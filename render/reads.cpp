@@ -106,13 +106,7 @@ void DrawCheckPatch() {
     const LensRect r = CheckPatchRect(client.right, client.bottom);
     // Straight from the pixels, so that the patch is exactly what the check
     // compares with.
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = CheckPatchWidth;
-    info.bmiHeader.biHeight = -CheckPatchHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDownPictureInfo(CheckPatchWidth, CheckPatchHeight);
     SetDIBitsToDevice(LensDC, r.left, r.top, CheckPatchWidth, CheckPatchHeight, 0, 0, 0,
                       CheckPatchHeight, CheckPatchPixels, &info, DIB_RGB_COLORS);
 }

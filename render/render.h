@@ -113,6 +113,8 @@ void RemakeScreenDC();
 uint32_t* SurfacePixels(HDC surface);
 uint32_t* PicturePixels(HBITMAP picture);  // the same for a bitmap held in no DC
 HBITMAP NewPictureBitmap(int width, int height);  // such a DIB section, unselected
+// The header of such a picture: 32 bits a pixel, top-down.
+BITMAPINFO TopDownPictureInfo(int width, int height);
 
 // Pictures rebuilt at every show.
 void PrepareShow();

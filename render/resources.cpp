@@ -146,16 +146,21 @@ void RemakeScreenDC() {
     PlaceScreenOrigin();
 }
 
-HBITMAP NewPictureBitmap(int width, int height) {
-    // A zero size (the idle picture built at start-up, before any layout)
-    // would give no bitmap at all; keep one of ours.
+BITMAPINFO TopDownPictureInfo(int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width > 0 ? width : 1;
-    info.bmiHeader.biHeight = -(height > 0 ? height : 1);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+HBITMAP NewPictureBitmap(int width, int height) {
+    // A zero size (the idle picture built at start-up, before any layout)
+    // would give no bitmap at all; keep one of ours.
+    BITMAPINFO info = TopDownPictureInfo(width > 0 ? width : 1, height > 0 ? height : 1);
     void* pixels = nullptr;
     HBITMAP fresh = CreateDIBSection(LensDC, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
     if (!fresh)
