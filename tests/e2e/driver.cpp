@@ -270,6 +270,20 @@ void MovePointer(const VellixRun& run, int x, int y) {
                         &result);
 }
 
+namespace {
+
+// A surface's pixels row by row, once GDI has drawn them.
+std::vector<COLORREF> RowByRow(const PixelSurface& copy) {
+    GdiFlush();
+    std::vector<COLORREF> out;
+    for (int y = 0; y < copy.height; ++y)
+        for (int x = 0; x < copy.width; ++x)
+            out.push_back(copy.At(x, y));
+    return out;
+}
+
+}  // namespace
+
 std::vector<COLORREF> ReadScreen(const RECT& r) {
     PixelSurface copy(r.right - r.left, r.bottom - r.top);
     HDC screen = GetDC(nullptr);
@@ -285,12 +299,7 @@ std::vector<COLORREF> ReadScreen(const RECT& r) {
         BitBlt(copy.dc, on.left - r.left, on.top - r.top, on.right - on.left, on.bottom - on.top,
                screen, on.left, on.top, SRCCOPY);
     ReleaseDC(nullptr, screen);
-    GdiFlush();
-    std::vector<COLORREF> out;
-    for (int y = 0; y < copy.height; ++y)
-        for (int x = 0; x < copy.width; ++x)
-            out.push_back(copy.At(x, y));
-    return out;
+    return RowByRow(copy);
 }
 
 std::vector<COLORREF> ReadWindowPixels(HWND window, const RECT& client) {
@@ -298,12 +307,7 @@ std::vector<COLORREF> ReadWindowPixels(HWND window, const RECT& client) {
     HDC dc = GetDC(window);
     BitBlt(copy.dc, 0, 0, copy.width, copy.height, dc, client.left, client.top, SRCCOPY);
     ReleaseDC(window, dc);
-    GdiFlush();
-    std::vector<COLORREF> out;
-    for (int y = 0; y < copy.height; ++y)
-        for (int x = 0; x < copy.width; ++x)
-            out.push_back(copy.At(x, y));
-    return out;
+    return RowByRow(copy);
 }
 
 namespace {
