@@ -38,20 +38,25 @@ protected:
     // and shows the backdrop magnified at its zoom (in Pro inside the grid's
     // cells, in Reading but for the guide row below the pointer's).
     bool Shows(int factor) {
-        const LensGeometry g = GeometryFor(factor, format, pro);
-        BackdropSkips skip;
-        skip.gridLines = pro == 1;
-        skip.row = format > 30 ? (g.SourceRows / 2 + 1) * g.Zoom : -1;
         int worst = 0;
         POINT where{};
+        const LensGeometry g = GeometryFor(factor, format, pro);
         const bool shown = WaitWithPointerAt(run, px, py, [&] {
-            return LensVisible(run) && LensWindowAt(run, g) &&
-                   ShowsBackdrop(run, g, px, py, PatternColour, skip, &worst, &where);
+            return LensVisible(run) && LensWindowAt(run, g) && ShowsNow(g, &worst, &where);
         });
         if (!shown)
             ADD_FAILURE() << "factor " << factor << ": largest channel difference " << worst
-                          << " at " << where.x << "," << where.y;
+                          << " at " << where.x << "," << where.y
+                          << (IdlePictureShown(g) ? "; the lens shows its idle picture" : "")
+                          << (LensWindowAt(run, g) ? "" : "; the lens is not at home");
         return shown;
+    }
+    // What the screen shows where the lens stands: the backdrop magnified.
+    bool ShowsNow(const LensGeometry& g, int* worst, POINT* where) {
+        BackdropSkips skip;
+        skip.gridLines = pro == 1;
+        skip.row = format > 30 ? (g.SourceRows / 2 + 1) * g.Zoom : -1;
+        return ShowsBackdrop(run, g, px, py, PatternColour, skip, worst, where);
     }
     bool TurnedTo(int delta, int factor) {
         RealWheel(delta);
@@ -143,15 +148,22 @@ TEST_F(Zoom, HotkeyShowsTheLensMagnifyingAndEscHidesIt) {
     // The keyboard is on the input layer: a real Esc hides it.
     RealKey(VK_ESCAPE, true);
     RealKey(VK_ESCAPE, false);
-    ASSERT_TRUE(WaitFor([&] { return !LensVisible(run); }));
+    // Hidden for Windows and gone from the screen: a show while the window
+    // manager is still unmapping the lens can leave it unmapped under Wine,
+    // though Windows calls it visible (no hand is that quick).
+    const LensGeometry g = GeometryFor(2, format, pro);
+    int worst = 0;
+    POINT where{};
+    ASSERT_TRUE(WaitFor([&] { return !LensVisible(run) && !ShowsNow(g, &worst, &where); }));
     // The layer just hidden moves the X focus, and Wine then takes the X
     // keyboard's state, where SendInput's Win and Shift were never down: a
     // press sent before that happens can lose its modifiers and never become
     // a hotkey. Pressing again is safe, since the hotkey does nothing while the
-    // lens is shown.
-    for (int i = 0; i < 5; ++i) {
+    // lens is shown, once the show a press made has had ample time (a press
+    // while it is still coming would hide it through its Win key).
+    for (int i = 0; i < 3; ++i) {
         PressHotkey();
-        if (WaitFor([&] { return LensVisible(run); }, 3000))
+        if (WaitFor([&] { return LensVisible(run); }, 10000))
             break;
     }
     EXPECT_TRUE(Shows(2));
