@@ -119,11 +119,9 @@ bool ReadCheckPatch(uint32_t read[CheckPatchPixelCount]) {
     ClientToScreen(LensWindow, &at);
     // Never beyond the virtual screen: such a read comes back black whole on
     // a compositor that draws into its own overlay window.
-    const int vx = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    if (at.x < vx || at.y < vy ||
-        at.x + CheckPatchWidth > vx + GetSystemMetrics(SM_CXVIRTUALSCREEN) ||
-        at.y + CheckPatchHeight > vy + GetSystemMetrics(SM_CYVIRTUALSCREEN))
+    const LensRect& v = Geometry.VirtualScreen;
+    if (at.x < v.left || at.y < v.top || at.x + CheckPatchWidth > v.right ||
+        at.y + CheckPatchHeight > v.bottom)
         return false;
     uint32_t* pixels = SurfacePixels(CheckSurface);
     if (!pixels ||
