@@ -46,9 +46,7 @@ HMODULE DwmApi() {
 
 template <typename Proc>
 Proc DwmCall(const char* name) {
-    const HMODULE dwm = DwmApi();
-    return dwm ? reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(dwm, name)))
-               : nullptr;
+    return LateFunction<Proc>(DwmApi(), name);
 }
 
 // Asked for the exclusion, and the affinity read back: anything else in
@@ -58,12 +56,8 @@ bool KeepLayerOutOfCaptures(HWND layer) {
     using SetAffinityProc = BOOL(WINAPI*)(HWND, DWORD);
     using GetAffinityProc = BOOL(WINAPI*)(HWND, DWORD*);
     const HMODULE user32 = GetModuleHandleA("user32.dll");
-    if (!user32)
-        return false;
-    auto set = reinterpret_cast<SetAffinityProc>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "SetWindowDisplayAffinity")));
-    auto get = reinterpret_cast<GetAffinityProc>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDisplayAffinity")));
+    const auto set = LateFunction<SetAffinityProc>(user32, "SetWindowDisplayAffinity");
+    const auto get = LateFunction<GetAffinityProc>(user32, "GetWindowDisplayAffinity");
     if (!set || !get || !set(layer, WDA_EXCLUDEFROMCAPTURE))
         return false;
     DWORD affinity = WDA_NONE;

@@ -410,15 +410,13 @@ bool AllowTaskbarCreated(HWND window, UINT message) {
     using FilterExProc = BOOL(WINAPI*)(HWND, UINT, DWORD, CHANGEFILTERSTRUCT*);
     using FilterProc = BOOL(WINAPI*)(UINT, DWORD);
     const HMODULE user32 = GetModuleHandleA("user32.dll");
-    if (!user32 || message == 0)
+    if (message == 0)
         return false;
     // Windows 7 filters per window; Vista only per process.
-    const auto filterEx = reinterpret_cast<FilterExProc>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")));
+    const auto filterEx = LateFunction<FilterExProc>(user32, "ChangeWindowMessageFilterEx");
     if (filterEx)
         return filterEx(window, message, MSGFLT_ALLOW, nullptr) != FALSE;
-    const auto filter = reinterpret_cast<FilterProc>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilter")));
+    const auto filter = LateFunction<FilterProc>(user32, "ChangeWindowMessageFilter");
     return filter && filter(message, MSGFLT_ADD) != FALSE;
 }
 
@@ -476,10 +474,8 @@ WindowsVersionInfo WindowsVersion() {
     // GetVersionEx answers what the manifest declares; RtlGetVersion the truth.
     using RtlGetVersionProc = LONG(WINAPI*)(RTL_OSVERSIONINFOW*);
     WindowsVersionInfo v{};
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    auto get = ntdll ? reinterpret_cast<RtlGetVersionProc>(
-                           reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
-                     : nullptr;
+    const auto get =
+        LateFunction<RtlGetVersionProc>(GetModuleHandleA("ntdll.dll"), "RtlGetVersion");
     RTL_OSVERSIONINFOW record{};
     record.dwOSVersionInfoSize = sizeof(record);
     if (get && get(&record) == 0) {

@@ -56,8 +56,8 @@ using CreateTimerEx = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPCWSTR, DWORD, DWO
 // The waitable timer, or nullptr where the system has no high-resolution one.
 // CreateWaitableTimerExW is looked up, so that Windows XP still starts Vellix.
 HANDLE StartWaitableTimer() {
-    const auto create = reinterpret_cast<CreateTimerEx>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CreateWaitableTimerExW")));
+    const auto create =
+        LateFunction<CreateTimerEx>(GetModuleHandleW(L"kernel32.dll"), "CreateWaitableTimerExW");
     const HANDLE timer =
         create ? create(nullptr, nullptr, HighResolutionTimerFlag, TIMER_ALL_ACCESS) : nullptr;
     if (!timer)

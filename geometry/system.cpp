@@ -2,6 +2,7 @@
 
 #include "geometry/geometry.h"
 #include "settings/settings.h"
+#include "settings/shared.h"
 
 namespace {
 
@@ -23,18 +24,17 @@ using DpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 using ThreadDpiContext = DPI_AWARENESS_CONTEXT(WINAPI*)();
 using SameDpiContexts = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT);
 
-FARPROC User32Function(const char* name) {
-    return GetProcAddress(GetModuleHandleA("user32.dll"), name);
+template <typename Function>
+Function User32Function(const char* name) {
+    return LateFunction<Function>(GetModuleHandleA("user32.dll"), name);
 }
 
 // Only per-monitor v2 (Windows 10 1703 on) draws a window's frame at the DPI
 // of its monitor; under per-monitor v1 (8.1 to 10 1607) and system awareness
 // the frame keeps the system DPI that GetSystemMetrics gives.
 bool FrameFollowsMonitorDpi() {
-    const auto current = reinterpret_cast<ThreadDpiContext>(
-        reinterpret_cast<void*>(User32Function("GetThreadDpiAwarenessContext")));
-    const auto same = reinterpret_cast<SameDpiContexts>(
-        reinterpret_cast<void*>(User32Function("AreDpiAwarenessContextsEqual")));
+    const auto current = User32Function<ThreadDpiContext>("GetThreadDpiAwarenessContext");
+    const auto same = User32Function<SameDpiContexts>("AreDpiAwarenessContextsEqual");
     return current && same && same(current(), DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
 }
 
@@ -43,14 +43,11 @@ bool FrameFollowsMonitorDpi() {
 // it is on now: a scale changed since sign-in would clip the image. The calls
 // come with Windows 10 1607 (shcore's with 8.1), so they are looked up here.
 void ReadFrameMetrics(SystemFacts& facts) {
-    const auto metrics =
-        FrameFollowsMonitorDpi() ? reinterpret_cast<MetricsForDpi>(reinterpret_cast<void*>(
-                                       User32Function("GetSystemMetricsForDpi")))
-                                 : nullptr;
+    const auto metrics = FrameFollowsMonitorDpi()
+                             ? User32Function<MetricsForDpi>("GetSystemMetricsForDpi")
+                             : nullptr;
     HMODULE shcore = metrics ? LoadLibraryA("shcore.dll") : nullptr;
-    const auto dpiOf = shcore ? reinterpret_cast<DpiForMonitor>(reinterpret_cast<void*>(
-                                    GetProcAddress(shcore, "GetDpiForMonitor")))
-                              : nullptr;
+    const auto dpiOf = LateFunction<DpiForMonitor>(shcore, "GetDpiForMonitor");
     UINT dpiX = 0;
     UINT dpiY = 0;
     constexpr int EffectiveDpi = 0;  // MDT_EFFECTIVE_DPI

@@ -29,6 +29,16 @@ extern int MovedAside;  // 1 = the lens stands aside (set when the pause ends)
 // (render/) or taken from a pointer move (app/); the avoidance checks it.
 extern POINT PointerPos;
 
+// A function of a system DLL looked up at run time, so that a Windows without
+// it still starts Vellix (and no import names it); nullptr where the module is
+// not loaded or has no such function.
+template <typename Function>
+Function LateFunction(HMODULE module, const char* name) {
+    if (!module)
+        return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 // The avoidance's 100 ms pauses: timers on the lens window, whose other
 // timers are the shell's own (app/ids.h).
 constexpr unsigned DodgeAsideTimer = 5;

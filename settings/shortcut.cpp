@@ -28,9 +28,8 @@ using KnownFolderPathFunction = HRESULT(WINAPI*)(REFGUID, DWORD, HANDLE, PWSTR*)
 // has only the older call.
 bool StartupFolder(wchar_t* folder, size_t capacity, bool create) {
     folder[0] = L'\0';
-    const HMODULE shell = GetModuleHandleW(L"shell32.dll");
-    const auto knownFolderPath = reinterpret_cast<KnownFolderPathFunction>(
-        shell ? reinterpret_cast<void*>(GetProcAddress(shell, "SHGetKnownFolderPath")) : nullptr);
+    const auto knownFolderPath = LateFunction<KnownFolderPathFunction>(
+        GetModuleHandleW(L"shell32.dll"), "SHGetKnownFolderPath");
     if (knownFolderPath) {
         PWSTR found = nullptr;
         const HRESULT result =
