@@ -148,6 +148,21 @@ void OnActivateApp(WPARAM active) {
         EndMenu();
 }
 
+// Under Wine a program that takes the foreground just as the menu opens can
+// leave this thread believing itself active while another window is the
+// foreground: the deactivation is dropped, and the menu would stay open with
+// clicks elsewhere never reaching it. Once the menu's loop runs, it takes the
+// foreground back as the menu needs, or closes. Windows' own menu loop keeps
+// track of the foreground itself.
+void OnEnterIdle(WPARAM source) {
+    if (source != MSGF_MENU || MenuIdle != 0 || !RunningUnderWine())
+        return;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+    if (owner != GetCurrentProcessId() && !SetForegroundWindow(LensWindow))
+        EndMenu();
+}
+
 void OnTrayCallback(LPARAM event) {
     const UINT now = LOWORD(event);
     const TrayAction action = TrayEventAction(now, LastTrayEvent, LensShown, MenuIdle);
@@ -263,6 +278,7 @@ LRESULT CALLBACK LensProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_LBUTTONDOWN: EndMenu(); break;
     case WM_LBUTTONUP: ToggleActive(); break;
     case WM_RBUTTONUP: HideLens(); break;
+    case WM_ENTERIDLE: OnEnterIdle(wParam); break;
     case WM_EXITMENULOOP: OnExitMenuLoop(); break;
     case WM_ENDSESSION: OnEndSession(wParam); break;
     case WM_DISPLAYCHANGE: OnDisplayChange(); break;
