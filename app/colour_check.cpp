@@ -28,19 +28,9 @@ bool HavePrevious;  // under Wine: the previous tick's read, a frame ago
 uint32_t PreviousRead[CheckPatchPixelCount];
 
 // dwmapi.dll is looked up at run time, so that Windows XP, which has none,
-// still starts Vellix. The system's own copy, never one beside the program.
+// still starts Vellix; loaded once, for the run.
 HMODULE DwmApi() {
-    static HMODULE module;
-    static bool tried;
-    if (!tried) {
-        tried = true;
-        char path[MAX_PATH];
-        const UINT n = GetSystemDirectoryA(path, MAX_PATH);
-        if (n > 0 && n + sizeof("\\dwmapi.dll") <= MAX_PATH) {
-            lstrcatA(path, "\\dwmapi.dll");
-            module = LoadLibraryA(path);
-        }
-    }
+    static const HMODULE module = LoadSystemLibrary("dwmapi.dll");
     return module;
 }
 

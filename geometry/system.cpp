@@ -46,7 +46,7 @@ void ReadFrameMetrics(SystemFacts& facts) {
     const auto metrics = FrameFollowsMonitorDpi()
                              ? User32Function<MetricsForDpi>("GetSystemMetricsForDpi")
                              : nullptr;
-    HMODULE shcore = metrics ? LoadLibraryA("shcore.dll") : nullptr;
+    HMODULE shcore = metrics ? LoadSystemLibrary("shcore.dll") : nullptr;
     const auto dpiOf = LateFunction<DpiForMonitor>(shcore, "GetDpiForMonitor");
     UINT dpiX = 0;
     UINT dpiY = 0;

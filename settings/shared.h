@@ -39,6 +39,19 @@ Function LateFunction(HMODULE module, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
+// A DLL of the system loaded from the system folder, never one that lies
+// beside the program or in the working directory; nullptr where it is missing.
+// Free it with FreeLibrary, or keep it for the run.
+inline HMODULE LoadSystemLibrary(const char* name) {
+    char path[MAX_PATH];
+    const UINT n = GetSystemDirectoryA(path, MAX_PATH);
+    if (n == 0 || n + 1 + static_cast<UINT>(lstrlenA(name)) >= MAX_PATH)
+        return nullptr;
+    lstrcatA(path, "\\");
+    lstrcatA(path, name);
+    return LoadLibraryA(path);
+}
+
 // The avoidance's 100 ms pauses: timers on the lens window, whose other
 // timers are the shell's own (app/ids.h).
 constexpr unsigned DodgeAsideTimer = 5;
