@@ -1,6 +1,9 @@
 // The tray menu tree, showing it, its commands and its check marks.
 #include "menu/menu.h"
 
+#include <objbase.h>
+#include <shellapi.h>
+
 #include "geometry/geometry.h"
 #include "settings/shared.h"
 
@@ -140,11 +143,25 @@ bool IsPro(const LensSettingsRecord& s) {
     return s.ProFlag == 1 && s.ReadingFlag == 0;
 }
 
+// Opens the user's guide, the page that ships beside the running program, in
+// the user's browser. Without the page nothing happens: no dialog, nothing
+// that waits, as the shell is told not to show any (SEE_MASK_FLAG_NO_UI).
 void OpenHelp() {
-    // Without the file the help engine blocks behind a dialog (or is missing
-    // altogether on current Windows); a missing file is reported to nobody.
-    if (FileExists(HELP_FILE_NAME))
-        WinHelpW(LensWindow, HELP_FILE_NAME, HELP_FINDER, 0);
+    wchar_t page[PathCapacity];
+    if (!FileBesideProgram(ProgramPath, HELP_PAGE_NAME, page, PathCapacity) || !FileExists(page))
+        return;
+    // The shell may hand the page to a handler that needs COM.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    SHELLEXECUTEINFOW open{};
+    open.cbSize = sizeof(open);
+    open.fMask = SEE_MASK_FLAG_NO_UI;
+    open.hwnd = LensWindow;
+    open.lpVerb = L"open";
+    open.lpFile = page;
+    open.nShow = SW_SHOWNORMAL;
+    ShellExecuteExW(&open);
+    if (SUCCEEDED(com))
+        CoUninitialize();
 }
 
 // Starts the about program that lies beside the running Vellix.exe, without

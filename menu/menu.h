@@ -30,9 +30,9 @@ enum MenuCommand {
     CmdReadingFamily = 110,
 };
 
-// The help file is looked for in the working directory, the about program
+// The user's guide (the README made into one page) and the about program lie
 // beside the running program.
-#define HELP_FILE_NAME L"VELLIX HELP.HLP"
+#define HELP_PAGE_NAME L"Vellix Help.html"
 #define ABOUT_PROGRAM_NAME L"About Box.exe"
 
 // The full path of name in the folder of programPath (a full path): false

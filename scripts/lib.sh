@@ -28,13 +28,13 @@ vellix_install() {
     # The test desktop is a Linux user's: Xfce's window manager with its
     # compositor, on a session bus of its own; Xephyr gives it two monitors;
     # xdotool types on its X keyboard; xcompmgr is the other desktop the
-    # colour checks run on.
+    # colour checks run on; cmark-gfm makes the help page from the README.
     local wanted=(cmake make python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb
                   xfwm4 dbus dbus-x11 x11-utils xserver-xephyr xcompmgr fonts-wine googletest
                   clang-14 libclang-rt-14-dev
                   libx11-6 libxext6 libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1
                   libx11-dev libxdamage-dev xdotool
-                  libxcomposite1 libxfixes3 "$@")
+                  libxcomposite1 libxfixes3 cmark-gfm "$@")
     # 32-bit Wine runs the shipped program itself, where the kernel can run it.
     local i386=0
     if vellix_kernel_runs_32bit; then

@@ -8,10 +8,12 @@ dir=$(mktemp -d) || exit 1
 trap 'rm -rf "$dir"' EXIT
 (cd "$dir" && cmake -E tar xf "$zip") || { echo "cannot unpack $zip"; exit 1; }
 expected="LICENSE README.md Vellix.exe rdc.cur"
-# The about program ships once it is built beside the program.
+# The about program ships once it is built beside the program, and so does the
+# help page (a build without cmark-gfm makes none, and says so).
 [ -f "$(dirname "$zip")/About Box.exe" ] && expected="About Box.exe $expected"
+[ -f "$(dirname "$zip")/Vellix Help.html" ] && expected="$expected Vellix Help.html"
 found=$(cd "$dir" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
-want=$(printf '%s\n' "About Box.exe" LICENSE README.md Vellix.exe rdc.cur |
+want=$(printf '%s\n' "About Box.exe" LICENSE README.md "Vellix Help.html" Vellix.exe rdc.cur |
        while read -r f; do case " $expected " in *" $f "*) echo "$f" ;; esac; done |
        LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
 if [ "$found" != "$want" ]; then

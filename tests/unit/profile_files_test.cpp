@@ -57,7 +57,7 @@ protected:
 };
 
 // One test of existence for the settings, the Startup shortcut and the help
-// file: a file, found even while another program holds it unshared; never a
+// page: a file, found even while another program holds it unshared; never a
 // folder, and never another file through wildcards.
 TEST_F(ProfileFiles, FileExistsFindsFilesOnly) {
     EXPECT_FALSE(FileExists("Vellix.ini"));
