@@ -78,41 +78,45 @@ TEST_F(DrawingObjects, RightAfterStartUpTheSurfacesHoldPlaceholders) {
     EXPECT_GE(metrics.tmAscent, 9);
 }
 
-// The longest binary text of a real colour and the longest hsl() text stay
-// whole in every Pro strip, as high as the strip's other texts; where they
-// fit anyway, no second font.
-TEST_F(DrawingObjects, LongestTextsFitEveryProStripAtTheStripsHeight) {
-    for (const char* text : {"111111111111111111111111", "hsl(300, 100%, 100%)"}) {
-        SCOPED_TRACE(text);
-        HDC probe = CreateCompatibleDC(LensDC);
-        auto measure = [&](HFONT font, SIZE* size, TEXTMETRICA* metrics) {
-            HGDIOBJ old = SelectObject(probe, font);
-            GetTextExtentPoint32A(probe, text, lstrlenA(text), size);
-            GetTextMetricsA(probe, metrics);
-            SelectObject(probe, old);
-        };
-        SIZE wide{};
-        TEXTMETRICA normal{};
-        measure(StripFont, &wide, &normal);
-        for (int format : {11, 12, 13, 21, 22, 24, 26}) {
-            UseLayout(ModePro, 6, format, ReadSystemFacts());
-            PrepareShow();
-            const int room = Geometry.ImageWidth - 4;
-            if (wide.cx <= room)
-                continue;
-            ASSERT_NE(StripNarrowFont, nullptr) << format;
-            SIZE narrow{};
-            TEXTMETRICA metrics{};
-            measure(StripNarrowFont, &narrow, &metrics);
-            EXPECT_LE(narrow.cx, room) << format;
-            EXPECT_EQ(metrics.tmHeight, normal.tmHeight) << format;
+// The longest binary text of a real colour stays whole in every Pro strip,
+// as high as the strip's other texts; where it fits anyway, no second font.
+TEST_F(DrawingObjects, BinaryTextsFitEveryProStripAtTheStripsHeight) {
+    const char binary[] = "111111111111111111111111";
+    HDC probe = CreateCompatibleDC(LensDC);
+    auto measure = [&](HFONT font, SIZE* size, TEXTMETRICA* metrics) {
+        HGDIOBJ old = SelectObject(probe, font);
+        GetTextExtentPoint32A(probe, binary, 24, size);
+        GetTextMetricsA(probe, metrics);
+        SelectObject(probe, old);
+    };
+    SIZE wide{};
+    TEXTMETRICA normal{};
+    measure(StripFont, &wide, &normal);
+    for (int format : {11, 12, 13, 21, 22, 24, 26}) {
+        UseLayout(ModePro, 6, format, ReadSystemFacts());
+        PrepareShow();
+        const int room = Geometry.ImageWidth - 4;
+        if (wide.cx <= room) {
+            EXPECT_EQ(StripNarrowFont, nullptr) << format;
+            continue;
         }
-        DeleteDC(probe);
+        ASSERT_NE(StripNarrowFont, nullptr) << format;
+        SIZE narrow{};
+        TEXTMETRICA metrics{};
+        measure(StripNarrowFont, &narrow, &metrics);
+        EXPECT_LE(narrow.cx, room) << format;
+        EXPECT_EQ(metrics.tmHeight, normal.tmHeight) << format;
     }
-    // Where neither needs it, there is none.
-    UseLayout(ModePro, 6, 26, ReadSystemFacts());
+    // The longest hsl() text too, in the narrowest strip.
+    UseLayout(ModePro, 6, 11, ReadSystemFacts());
     PrepareShow();
-    EXPECT_EQ(StripNarrowFont, nullptr);
+    SIZE hsl{};
+    {
+        const ScopedSelection font(probe, StripNarrowFont ? StripNarrowFont : StripFont);
+        GetTextExtentPoint32A(probe, "hsl(300, 100%, 100%)", 20, &hsl);
+    }
+    EXPECT_LE(hsl.cx, Geometry.ImageWidth - 4);
+    DeleteDC(probe);
 }
 
 TEST_F(DrawingObjects, AShowGivesTheLayoutsBitmapsAndTheSelfImageStaysSmall) {
