@@ -256,6 +256,8 @@ COLORREF BlockMeanColour(const LensGeometry& g, int px, int py, int half,
         return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
     }
     // To the nearest level, exact halves up.
-    auto mean = [&](unsigned total) { return static_cast<BYTE>((2 * total + count) / (2 * count)); };
+    auto mean = [&](unsigned total) {
+        return static_cast<BYTE>((2 * total + count) / (2 * count));
+    };
     return RGB(mean(sum[0]), mean(sum[1]), mean(sum[2]));
 }

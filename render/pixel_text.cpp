@@ -122,8 +122,12 @@ void FormatPixelValue(COLORREF colour, int pixelFormat, int numberBase, char* te
     const unsigned green = ColourComponent(2, colour);
     const unsigned blue = ColourComponent(3, colour);
     switch (pixelFormat) {
-    case PixelFormatWebHex: snprintf(text, PixelTextSize, "#%02X%02X%02X", red, green, blue); return;
-    case PixelFormatCssRgb: snprintf(text, PixelTextSize, "rgb(%u, %u, %u)", red, green, blue); return;
+    case PixelFormatWebHex:
+        snprintf(text, PixelTextSize, "#%02X%02X%02X", red, green, blue);
+        return;
+    case PixelFormatCssRgb:
+        snprintf(text, PixelTextSize, "rgb(%u, %u, %u)", red, green, blue);
+        return;
     case PixelFormatCssHsl: WriteHsl(colour, text); return;
     default: break;
     }
