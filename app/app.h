@@ -49,8 +49,17 @@ void KeepModeCursor();
 void ForgetModeCursor();
 
 // What a key-down on either window does (flags: the message's lParam).
-enum KeyAction { KeyNothing, KeyHide, KeyToggle, KeyCopyText, KeyCopySwatch };
-KeyAction KeyDownAction(WPARAM key, LPARAM flags, int lensShown);
+// While the lens magnifies, an arrow (the keypad's too, whatever the
+// modifiers) moves the pointer; of the repeats only those of actingArrow, the
+// arrow last pressed during this show, act.
+enum KeyAction { KeyNothing, KeyHide, KeyToggle, KeyCopyText, KeyCopySwatch, KeyMovePointer };
+KeyAction KeyDownAction(WPARAM key, LPARAM flags, int lensShown, int lensActive = 0,
+                        WPARAM actingArrow = 0);
+// Where an arrow key moves the pointer from `from`: one screen pixel its way;
+// false when the key is no arrow or that pixel lies on no monitor.
+bool ArrowTarget(WPARAM key, const MonitorSet& monitors, POINT from, POINT* to);
+// The lens is hidden: a held arrow's repeats no longer act.
+void ForgetActingArrow();
 
 // What a tray callback event does, given the event before it.
 enum TrayAction { TrayNothing, TrayToggle, TrayShow, TrayOpenMenu };

@@ -133,6 +133,7 @@ void WheelTurned(int delta) {
 
 void HideLens() {
     LensShown = 0;
+    ForgetActingArrow();
     LensActive = 0;
     WheelPending = 0;
     StopColourCheck();

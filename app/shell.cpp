@@ -31,6 +31,7 @@ UINT TaskbarCreatedMessage;
 int TrayRetriesLeft;
 int SettingsSaved;  // 1 once the settings are written for this run
 WPARAM HidingKey;   // the key that last hid a shown lens, 0 once seen up
+WPARAM ActingArrow;  // the arrow pressed during this show, whose repeats move on
 
 void WarnAndFail(const char* text, const char* caption) {
     MessageBoxA(nullptr, text, caption, MB_SYSTEMMODAL | MB_ICONWARNING);
@@ -42,6 +43,18 @@ bool IsKeptKey(WPARAM key) {
     return key == VK_SPACE || key == VK_CONTROL || key == VK_SHIFT;
 }
 
+// The arrows, and the keypad's arrows whether Num Lock gives them as arrows
+// or as digits.
+int ArrowStepX(WPARAM key) {
+    return key == VK_LEFT || key == VK_NUMPAD4 ? -1 : key == VK_RIGHT || key == VK_NUMPAD6 ? 1 : 0;
+}
+int ArrowStepY(WPARAM key) {
+    return key == VK_UP || key == VK_NUMPAD8 ? -1 : key == VK_DOWN || key == VK_NUMPAD2 ? 1 : 0;
+}
+bool IsArrowKey(WPARAM key) {
+    return ArrowStepX(key) != 0 || ArrowStepY(key) != 0;
+}
+
 // A key that hides a shown lens is remembered: while it is down, the hotkey
 // whose part it is does not show the lens again.
 void HideByKey(WPARAM key) {
@@ -50,8 +63,25 @@ void HideByKey(WPARAM key) {
     HideLens();
 }
 
+// SetCursorPos moves by screen pixels, untouched by the pointer's speed and
+// acceleration; the lens follows at once, as on a move of the mouse.
+void MovePointerByKey(WPARAM key, LPARAM flags) {
+    if ((static_cast<DWORD>(flags) & 0x40000000u) == 0)
+        ActingArrow = key;
+    POINT from{};
+    POINT to{};
+    if (!GetCursorPos(&from) || !ArrowTarget(key, Geometry.Monitors, from, &to) ||
+        !SetCursorPos(to.x, to.y))
+        return;
+    if (LensSettings.DynamicRefresh != 0)
+        return;
+    PointerPos = to;
+    RefreshFromPointer();
+}
+
 void OnKeyDown(WPARAM key, LPARAM flags) {
-    switch (KeyDownAction(key, flags, LensShown)) {
+    switch (KeyDownAction(key, flags, LensShown, LensActive, ActingArrow)) {
+    case KeyMovePointer: MovePointerByKey(key, flags); break;
     case KeyHide: HideByKey(key); break;
     case KeyCopySwatch: CopyColourSwatch(); break;
     case KeyCopyText: CopyPixelText(); break;
@@ -60,8 +90,11 @@ void OnKeyDown(WPARAM key, LPARAM flags) {
     }
 }
 
-void OnSysKeyDown(WPARAM key) {
-    if (!IsKeptKey(key))
+// With Alt held, the arrows come as system keys; they move all the same.
+void OnSysKeyDown(WPARAM key, LPARAM flags) {
+    if (IsArrowKey(key))
+        OnKeyDown(key, flags);
+    else if (!IsKeptKey(key))
         HideByKey(key);
 }
 
@@ -268,7 +301,7 @@ LRESULT CALLBACK LensProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_PAINT: OnLensPaint(window); break;
     case WM_CLOSE: DestroyLensWindows(); return 0;
     case WM_KEYDOWN: OnKeyDown(wParam, lParam); break;
-    case WM_SYSKEYDOWN: OnSysKeyDown(wParam); break;
+    case WM_SYSKEYDOWN: OnSysKeyDown(wParam, lParam); break;
     case WM_COMMAND: OnMenuCommand(wParam); break;
     case WM_TIMER: OnTimer(wParam); break;
     case WM_MOUSEMOVE: OnMouseMove(window, lParam); break;
@@ -303,7 +336,7 @@ LRESULT CALLBACK OverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_ACTIVATE: OnActivate(window, wParam); break;
     case WM_PAINT: OnOverlayPaint(window); break;
     case WM_KEYDOWN: OnKeyDown(wParam, lParam); break;
-    case WM_SYSKEYDOWN: OnSysKeyDown(wParam); break;
+    case WM_SYSKEYDOWN: OnSysKeyDown(wParam, lParam); break;
     case WM_MOUSEMOVE: OnMouseMove(window, lParam); break;
     case WM_MOUSEWHEEL: OnMouseWheel(wParam); break;
     case WM_SETCURSOR: ForgetModeCursor(); break;
@@ -447,11 +480,16 @@ DpiMode DpiModeFor(const WindowsVersionInfo& v) {
     return DpiSystemAware;
 }
 
-KeyAction KeyDownAction(WPARAM key, LPARAM flags, int lensShown) {
+KeyAction KeyDownAction(WPARAM key, LPARAM flags, int lensShown, int lensActive,
+                        WPARAM actingArrow) {
     // A held key acts once: bit 30 marks the keyboard's repeats. A repeat
     // that finds the lens shown belongs to a key pressed before the show,
-    // such as the hotkey's Z still held after its Win key was let go.
-    if ((static_cast<DWORD>(flags) & 0x40000000u) != 0)
+    // such as the hotkey's Z still held after its Win key was let go. Only a
+    // held arrow pressed during the show moves on.
+    const bool repeat = (static_cast<DWORD>(flags) & 0x40000000u) != 0;
+    if (IsArrowKey(key) && lensShown == 1 && lensActive == 1)
+        return !repeat || key == actingArrow ? KeyMovePointer : KeyNothing;
+    if (repeat)
         return KeyNothing;
     if (!IsKeptKey(key))
         return KeyHide;
@@ -463,6 +501,25 @@ KeyAction KeyDownAction(WPARAM key, LPARAM flags, int lensShown) {
     if (key == VK_CONTROL)
         return KeyCopyText;
     return KeyToggle;
+}
+
+bool ArrowTarget(WPARAM key, const MonitorSet& monitors, POINT from, POINT* to) {
+    const int x = from.x + ArrowStepX(key);
+    const int y = from.y + ArrowStepY(key);
+    if (!IsArrowKey(key))
+        return false;
+    for (int i = 0; i < monitors.Count && i < MaxMonitors; ++i) {
+        const LensRect& m = monitors.Rects[i];
+        if (x >= m.left && x < m.right && y >= m.top && y < m.bottom) {
+            *to = POINT{x, y};
+            return true;
+        }
+    }
+    return false;
+}
+
+void ForgetActingArrow() {
+    ActingArrow = 0;
 }
 
 TrayAction TrayEventAction(UINT event, UINT previous, int lensShown, int menuIdle) {

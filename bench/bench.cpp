@@ -18,6 +18,8 @@
 //   check    - the whole self-check of a show as it runs here, its own time
 //              only (not the frames it waits between its tries)
 //   undone   - refresh with the input layer's blend undone in every read
+//   mean     - Pro: what reading the mean of 5 x 5 adds to a refresh that
+//              reads one pixel, in microseconds (the two in turns in one loop)
 // and the peak working set of the process. Without arguments it runs every
 // layout, each in a fresh process of its own so that each peak is its own.
 #include <windows.h>
@@ -218,6 +220,26 @@ RefreshFigures TimeRefreshAgainstFloor(int px, int py) {
     return {Median(refresh), Median(floor), Median(cursor)};
 }
 
+// Pro refreshes reading one pixel and the mean of 5 x 5, taken in turns
+// within one loop so that the machine's drifting load weighs on both alike.
+struct MeanFigures {
+    double one, five;
+};
+MeanFigures TimeMeanAgainstOnePixel() {
+    std::vector<double> one, five;
+    for (int i = 0; i < Refreshes; ++i)
+        for (SampleSize sample : {SampleSize::One, SampleSize::Five}) {
+            LensSettings.Sample = sample;
+            const double start = Now();
+            ForgetShownPicture();
+            RefreshLens();
+            GdiFlush();
+            (sample == SampleSize::One ? one : five).push_back(Now() - start);
+        }
+    LensSettings.Sample = SampleSize::One;
+    return {Median(one), Median(five)};
+}
+
 // One layout, in this process.
 int MeasureLayout(int mode, int factor, int format) {
     const double before = PeakMegabytes();
@@ -249,6 +271,7 @@ int MeasureLayout(int mode, int factor, int format) {
     const double still = TimeStillRefreshes();
     const bool pro = LensSettings.ProFlag == 1;
     const double grid = pro ? TimeGridBuild() : 0.0;
+    const MeanFigures mean = pro ? TimeMeanAgainstOnePixel() : MeanFigures{0.0, 0.0};
     if (LensSettings.ReadingFlag == 1)
         SetCursorPos(g.ScreenWidth / 2, g.HomeY - 5);
     else
@@ -260,13 +283,16 @@ int MeasureLayout(int mode, int factor, int format) {
 
     const char* names[] = {"Common", "Pro", "Reading"};
     char gridText[16] = "-";
-    if (pro)
+    char meanText[16] = "-";
+    if (pro) {
         snprintf(gridText, sizeof(gridText), "%.2f", grid);
+        snprintf(meanText, sizeof(meanText), "%.1f", (mean.five - mean.one) * 1000.0);
+    }
     printf("%-8s %2d %2d %5dx%-4d %7.2f %7.2f %8.3f %8.3f %8.3f %8.3f %6.2f %7.3f %5.2f %6s %6.3f "
-           "%6.3f %7.3f %7.1f %7.1f\n",
+           "%6.3f %7.3f %7.1f %7.1f %6s\n",
            names[mode], factor, format, g.ImageWidth, g.ImageHeight, Median(shows), drawing,
            refresh, still, self, floor, refresh / floor, cursor, (refresh - cursor) / floor,
-           gridText, checkTry, check, undone, PeakMegabytes(), before);
+           gridText, checkTry, check, undone, PeakMegabytes(), before, meanText);
     fflush(stdout);
     ReleaseDrawingResources();
     return 0;
@@ -280,10 +306,11 @@ int RunAll(const char* self) {
            "grid = Pro grid overlay and mask build; try = one try of the check of the\n"
            "screen reads on the Windows path; check = a show's whole check, its own time;\n"
            "undone = refresh with the layer's blend undone in its reads;\n"
-           "peak working set in MB, start = the same before the program's start-up\n");
-    printf("%-8s %2s %2s %10s %7s %7s %8s %8s %8s %8s %6s %7s %5s %6s %6s %6s %7s %7s %7s\n",
+           "peak working set in MB, start = the same before the program's start-up;\n"
+           "mean = what the 5x5 mean adds to a Pro refresh of one pixel, in us\n");
+    printf("%-8s %2s %2s %10s %7s %7s %8s %8s %8s %8s %6s %7s %5s %6s %6s %6s %7s %7s %7s %6s\n",
            "mode", "f", "fm", "image", "show", "drawing", "refresh", "still", "self", "floor",
-           "ratio", "cursor", "bare", "grid", "try", "check", "undone", "peak", "start");
+           "ratio", "cursor", "bare", "grid", "try", "check", "undone", "peak", "start", "mean");
     fflush(stdout);
     struct Run {
         int mode, factor, format;

@@ -8,7 +8,8 @@
 #include "settings/shared.h"
 
 HMENU TrayMenu, SettingsMenu, ModeMenu, FactorMenu, WindowFormatMenu, ReadingHeightMenu,
-    FourThreeMenu, SixteenNineMenu, PixelValueMenu, PixelFormatMenu, BaseMenu, ProfilesMenu;
+    FourThreeMenu, SixteenNineMenu, PixelValueMenu, PixelFormatMenu, BaseMenu, SampleMenu,
+    ProfilesMenu;
 
 namespace {
 
@@ -35,6 +36,7 @@ enum CommandKind {
     SetsWindowFormat,
     SetsPixelFormat,
     SetsBase,
+    SetsSample,
     SetsProfile,
     TogglesDynamic,
     TogglesStartup,
@@ -83,9 +85,15 @@ constexpr CommandItem CommandItems[] = {
     {61, SetsPixelFormat, 1, "BGR", &PixelFormatMenu},
     {62, SetsPixelFormat, 2, "RGB", &PixelFormatMenu},
     {63, SetsPixelFormat, 3, "(R,G,B)", &PixelFormatMenu},
+    {64, SetsPixelFormat, PixelFormatWebHex, "#RRGGBB", &PixelFormatMenu},
+    {65, SetsPixelFormat, PixelFormatCssRgb, "rgb()", &PixelFormatMenu},
+    {66, SetsPixelFormat, PixelFormatCssHsl, "hsl()", &PixelFormatMenu},
     {71, SetsBase, 1, "Hex", &BaseMenu},
     {72, SetsBase, 2, "Dec", &BaseMenu},
     {73, SetsBase, 3, "Bin", &BaseMenu},
+    {121, SetsSample, 1, "1x1", &SampleMenu},
+    {123, SetsSample, 3, "3x3", &SampleMenu},
+    {125, SetsSample, 5, "5x5", &SampleMenu},
     {91, SetsProfile, 1, "A", &ProfilesMenu},
     {92, SetsProfile, 2, "B", &ProfilesMenu},
     {93, SetsProfile, 3, "C", &ProfilesMenu},
@@ -95,7 +103,18 @@ constexpr CommandItem CommandItems[] = {
     {CmdStartup, TogglesStartup, 1, "Startup", &SettingsMenu},
     {CmdSound, TogglesSound, 1, "Sound", &SettingsMenu},
 };
-constexpr int FamilyIds[] = {CmdFourThreeFamily, CmdSixteenNineFamily, CmdReadingFamily};
+// Submenu openers greyed by id, and the menu each stands in.
+struct GreyableItem {
+    int id;
+    HMENU* menu;
+};
+constexpr GreyableItem GreyableItems[] = {{CmdFourThreeFamily, &WindowFormatMenu},
+                                          {CmdSixteenNineFamily, &WindowFormatMenu},
+                                          {CmdReadingFamily, &WindowFormatMenu},
+                                          {CmdBaseMenu, &PixelValueMenu}};
+// Every command id lies in this range; after each the marks are set again.
+constexpr int FirstSyncedId = 11;
+constexpr int LastSyncedId = 125;
 // The first switch to Reading in a run, with no Reading format remembered: "120".
 constexpr int8_t FirstReadingFormat = 32;
 
@@ -210,6 +229,7 @@ void ApplyCommandToSettings(LensSettingsRecord& s, int id) {
     case SetsWindowFormat: s.WindowFormat = value; return;
     case SetsPixelFormat: s.PixelFormat = value; return;
     case SetsBase: s.NumberBase = value; return;
+    case SetsSample: s.Sample = static_cast<SampleSize>(value); return;
     case SetsProfile: return;  // switched with its files (SwitchProfile), not set
     case TogglesDynamic: s.DynamicRefresh = Toggled(s.DynamicRefresh); return;
     case TogglesStartup: s.StartupShortcut = Toggled(s.StartupShortcut); return;
@@ -246,6 +266,7 @@ bool ItemChecked(const LensSettingsRecord& s, int id) {
     case SetsWindowFormat: return s.WindowFormat == c->value;
     case SetsPixelFormat: return s.PixelFormat == c->value;
     case SetsBase: return s.NumberBase == c->value;
+    case SetsSample: return static_cast<int>(s.Sample) == c->value;
     case SetsProfile: return s.ActiveProfile == c->value;
     case TogglesDynamic: return s.DynamicRefresh == 1;
     case TogglesStartup: return s.StartupShortcut == 1;
@@ -260,6 +281,9 @@ bool ItemGrayed(const LensSettingsRecord& s, int id) {
         return s.ReadingFlag == 1;
     if (id == CmdReadingFamily)
         return s.ReadingFlag != 1;
+    // The web and design texts have no base; the base is kept for the numbers.
+    if (id == CmdBaseMenu)
+        return !UsesNumberBase(s.PixelFormat);
     return false;
 }
 
@@ -267,7 +291,7 @@ void BuildTrayMenu() {
     HMENU* const menus[] = {&TrayMenu,          &SettingsMenu,    &ModeMenu,       &FactorMenu,
                             &WindowFormatMenu,  &ReadingHeightMenu, &FourThreeMenu,
                             &SixteenNineMenu,   &PixelValueMenu,  &PixelFormatMenu, &BaseMenu,
-                            &ProfilesMenu};
+                            &SampleMenu,        &ProfilesMenu};
     for (HMENU* menu : menus)
         *menu = CreatePopupMenu();
 
@@ -288,7 +312,8 @@ void BuildTrayMenu() {
     AddItem(WindowFormatMenu, "16/9", CmdSixteenNineFamily, SixteenNineMenu);
 
     AddItem(PixelValueMenu, "Format", SubmenuId, PixelFormatMenu);
-    AddItem(PixelValueMenu, "Base", SubmenuId, BaseMenu);
+    AddItem(PixelValueMenu, "Base", CmdBaseMenu, BaseMenu);
+    AddItem(PixelValueMenu, "Sample", SubmenuId, SampleMenu);
 
     // The settings' own items, after the submenus of their menu.
     for (const CommandItem& c : CommandItems)
@@ -313,7 +338,7 @@ void DestroyTrayMenu() {
         DestroyMenu(TrayMenu);
     TrayMenu = SettingsMenu = ModeMenu = FactorMenu = WindowFormatMenu = ReadingHeightMenu =
         FourThreeMenu = SixteenNineMenu = PixelValueMenu = PixelFormatMenu = BaseMenu =
-            ProfilesMenu = nullptr;
+            SampleMenu = ProfilesMenu = nullptr;
 }
 
 MenuAction HandleMenuCommand(WPARAM command) {
@@ -339,7 +364,7 @@ MenuAction HandleMenuCommand(WPARAM command) {
             ApplyCommandToSettings(LensSettings, id);
         break;
     }
-    if (InRange(id, 11, 119)) {
+    if (InRange(id, FirstSyncedId, LastSyncedId)) {
         SyncMenuChecks();
         ApplyFormat();
     }
@@ -351,7 +376,7 @@ void SyncMenuChecks() {
     for (const CommandItem& c : CommandItems)
         CheckMenuItem(TrayMenu, static_cast<UINT>(c.id),
                       MF_BYCOMMAND | (ItemChecked(LensSettings, c.id) ? MF_CHECKED : MF_UNCHECKED));
-    for (int id : FamilyIds)
-        EnableMenuItem(WindowFormatMenu, static_cast<UINT>(id),
-                       MF_BYCOMMAND | (ItemGrayed(LensSettings, id) ? MF_GRAYED : MF_ENABLED));
+    for (const GreyableItem& item : GreyableItems)
+        EnableMenuItem(*item.menu, static_cast<UINT>(item.id),
+                       MF_BYCOMMAND | (ItemGrayed(LensSettings, item.id) ? MF_GRAYED : MF_ENABLED));
 }

@@ -9,15 +9,17 @@
 
 #include "settings/settings.h"
 
-// The twelve popup menus, built once at start-up.
+// The thirteen popup menus, built once at start-up.
 extern HMENU TrayMenu, SettingsMenu, ModeMenu, FactorMenu, WindowFormatMenu, ReadingHeightMenu,
-    FourThreeMenu, SixteenNineMenu, PixelValueMenu, PixelFormatMenu, BaseMenu, ProfilesMenu;
+    FourThreeMenu, SixteenNineMenu, PixelValueMenu, PixelFormatMenu, BaseMenu, SampleMenu,
+    ProfilesMenu;
 
 // Command ids of the items the menu code addresses by name.
 enum MenuCommand {
     CmdFourThreeFamily = 6,
     CmdSixteenNineFamily = 7,
     CmdExit = 11,
+    CmdBaseMenu = 16,  // opens "Base"; greyed while a text without a base is chosen
     CmdHelp = 14,
     CmdAbout = 15,
     CmdCommon = 21,

@@ -1,6 +1,7 @@
 // The refresh path: what the lens shows for the current pointer position.
 #include "render/render.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -22,6 +23,7 @@ struct PictureInputs {
     int px, py;
     int movedAside;  // with the mode, where the self-image lands
     int proFlag, readingFlag;
+    int sampleHalf;  // Pro reads the mean of this block around the pointer's cell
 };
 PictureInputs ShownInputs;
 bool ShownPictureValid;
@@ -67,8 +69,8 @@ bool PictureAlreadyShown(const PictureInputs& now, const uint32_t* source) {
     if (!ShownPictureValid || !source || ShownSource.size() != cells ||
         std::memcmp(&now, &ShownInputs, sizeof(now)) != 0)
         return false;
-    const LensRect unseen =
-        UnseenSourceCells(g, now.readingFlag, now.proFlag, now.movedAside, now.px, now.py);
+    const LensRect unseen = UnseenSourceCells(g, now.readingFlag, now.proFlag, now.movedAside,
+                                              now.px, now.py, now.sampleHalf);
     return !CapturesDiffer(source, ShownSource.data(), g.SourceColumns, g.SourceRows, unseen);
 }
 
@@ -98,7 +100,7 @@ bool SelfImageOffset(const LensGeometry& g, int readingFlag, int movedAside, int
 }
 
 LensRect UnseenSourceCells(const LensGeometry& g, int readingFlag, int proFlag, int movedAside,
-                           int px, int py) {
+                           int px, int py, int sampleHalf) {
     const LensRect w = LensPlace(g, readingFlag, movedAside);
     // One cell in from each edge the self-image has inside the area: a
     // stretch that is not a whole multiple (Pro's closing grid line) may
@@ -107,8 +109,10 @@ LensRect UnseenSourceCells(const LensGeometry& g, int readingFlag, int proFlag, 
         CapturedCells(g, px, py, LensRect{w.left + 1, w.top + 1, w.right - 1, w.bottom - 1});
     const int hc = g.SourceColumns / 2;
     const int hr = g.SourceRows / 2;
-    const bool pointerCellInside = hc >= r.left && hc < r.right && hr >= r.top && hr < r.bottom;
-    if (r.right <= r.left || r.bottom <= r.top || (proFlag == 1 && pointerCellInside))
+    // The strip reads every cell of the block: a change there is seen.
+    const bool blockInside = hc + sampleHalf >= r.left && hc - sampleHalf < r.right &&
+                             hr + sampleHalf >= r.top && hr - sampleHalf < r.bottom;
+    if (r.right <= r.left || r.bottom <= r.top || (proFlag == 1 && blockInside))
         return {0, 0, 0, 0};
     return r;
 }
@@ -170,6 +174,7 @@ void ZoomAroundCursor() {
     now.movedAside = MovedAside;
     now.proFlag = LensSettings.ProFlag;
     now.readingFlag = LensSettings.ReadingFlag;
+    now.sampleHalf = SampleHalf(LensSettings.Sample);
     GdiFlush();
     const uint32_t* source = SurfacePixels(SourceSurface);
     // A still screen: a quarter of the pixels (at factor 2) compared, nothing
@@ -212,11 +217,47 @@ COLORREF ReadPointerColour() {
     const uint32_t* picture = SurfacePixels(ZoomSurface);
     if (!picture || g.SourceColumns <= 0 || g.SourceRows <= 0)
         return UnblendColour(GetPixel(ScreenDC, PointerPos.x, PointerPos.y));
-    // The middle of the pointer's cell, whatever the stretch ratio.
+    return BlockMeanColour(g, PointerPos.x, PointerPos.y, SampleHalf(LensSettings.Sample),
+                           picture);
+}
+
+COLORREF BlockMeanColour(const LensGeometry& g, int px, int py, int half,
+                         const uint32_t* picture) {
     const int hc = g.SourceColumns / 2;
     const int hr = g.SourceRows / 2;
-    const int x = (2 * hc + 1) * g.ImageWidth / (2 * g.SourceColumns);
-    const int y = (2 * hr + 1) * g.ImageHeight / (2 * g.SourceRows);
-    const uint32_t p = picture[static_cast<size_t>(y) * g.ImageWidth + x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    // The middle of a cell, whatever the stretch ratio.
+    auto cellPixel = [&](int c, int r) {
+        const int x = (2 * c + 1) * g.ImageWidth / (2 * g.SourceColumns);
+        const int y = (2 * r + 1) * g.ImageHeight / (2 * g.SourceRows);
+        return picture[static_cast<size_t>(y) * g.ImageWidth + x];
+    };
+    auto onAMonitor = [&](int x, int y) {
+        for (int i = 0; i < g.Monitors.Count && i < MaxMonitors; ++i) {
+            const LensRect& m = g.Monitors.Rects[i];
+            if (x >= m.left && x < m.right && y >= m.top && y < m.bottom)
+                return true;
+        }
+        return g.Monitors.Count == 0;
+    };
+    unsigned sum[3] = {0, 0, 0};
+    unsigned count = 0;
+    for (int r = std::max(0, hr - half); r <= std::min(g.SourceRows - 1, hr + half); ++r)
+        for (int c = std::max(0, hc - half); c <= std::min(g.SourceColumns - 1, hc + half); ++c) {
+            if (!onAMonitor(px - hc + c, py - hr + r))
+                continue;
+            const uint32_t p = cellPixel(c, r);
+            sum[0] += (p >> 16) & 0xFF;
+            sum[1] += (p >> 8) & 0xFF;
+            sum[2] += p & 0xFF;
+            ++count;
+        }
+    if (count == 0) {
+        const uint32_t p = cellPixel(hc, hr);
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+    // To the nearest level, exact halves up.
+    auto mean = [&](unsigned total) {
+        return static_cast<BYTE>((2 * total + count) / (2 * count));
+    };
+    return RGB(mean(sum[0]), mean(sum[1]), mean(sum[2]));
 }

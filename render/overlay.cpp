@@ -15,6 +15,8 @@ int OverlayBuiltZoom;
 
 namespace {
 
+int OverlayBuiltBlockHalf;  // the sample block the Pro frame was drawn around
+
 constexpr COLORREF KeyColour = 0x00FF00FF;
 constexpr uint32_t KeyPixel = 0x00FF00FF;  // magenta reads the same in both byte orders
 
@@ -117,22 +119,25 @@ void BuildReadingOverlay() {
 }  // namespace
 
 void DrawGridPixels(uint32_t* pixels, int width, int height, int columns, int rows, int zoom,
-                    const COLORREF colours[4]) {
+                    const COLORREF colours[4], int blockHalf) {
     const uint32_t gridEven = DibPixel(colours[0]);
     const uint32_t gridOdd = DibPixel(colours[1]);
     const uint32_t centreEven = DibPixel(colours[2]);
     const uint32_t centreOdd = DibPixel(colours[3]);
-    const int hc = columns / 2;
-    const int hr = rows / 2;
+    // The frame's first and last lines, around the block the strip reads.
+    const int left = columns / 2 - blockHalf;
+    const int top = rows / 2 - blockHalf;
+    const int right = columns / 2 + blockHalf + 1;
+    const int bottom = rows / 2 + blockHalf + 1;
     auto put = [&](int x, int y, uint32_t value) {
         if (x >= 0 && x < width && y >= 0 && y < height)
             pixels[static_cast<size_t>(y) * width + x] = value;
     };
     for (int i = 0; i <= rows; ++i) {
         const int y = i * zoom;
-        const bool centreLine = i == hr || i == hr + 1;
+        const bool centreLine = i == top || i == bottom;
         for (int j = 0; j <= zoom * columns + 1; j += 2) {
-            if (centreLine && hc * zoom <= j && j <= (hc + 1) * zoom) {
+            if (centreLine && left * zoom <= j && j <= right * zoom) {
                 put(j, y, centreEven);
                 put(j + 1, y, centreOdd);
             } else {
@@ -144,9 +149,9 @@ void DrawGridPixels(uint32_t* pixels, int width, int height, int columns, int ro
     }
     for (int i = 0; i <= columns; ++i) {
         const int x = i * zoom;
-        const bool centreLine = i == hc || i == hc + 1;
+        const bool centreLine = i == left || i == right;
         for (int j = 0; j <= zoom * rows + 1; j += 2) {
-            if (centreLine && hr * zoom <= j && j <= (hr + 1) * zoom) {
+            if (centreLine && top * zoom <= j && j <= bottom * zoom) {
                 put(x, j, centreEven);
                 put(x, j + 1, centreOdd);
             } else {
@@ -163,8 +168,9 @@ void BuildProOverlay() {
     if (LensSettings.ProFlag != 1)
         return;
     // Two factors can give the same image with another grid spacing.
+    const int blockHalf = SampleHalf(LensSettings.Sample);
     if (g.ImageWidth == OverlayBuiltWidth && g.ImageHeight == OverlayBuiltHeight &&
-        g.Zoom == OverlayBuiltZoom)
+        g.Zoom == OverlayBuiltZoom && blockHalf == OverlayBuiltBlockHalf)
         return;
     ReplaceSurfaceBitmap(OverlaySurface, g.ImageWidth, g.ImageHeight);
     RECT all{0, 0, g.ImageWidth, g.ImageHeight};
@@ -174,11 +180,12 @@ void BuildProOverlay() {
         const COLORREF colours[4] = {GridEvenColour, GridOddColour, CentreEvenColour,
                                      CentreOddColour};
         DrawGridPixels(pixels, g.ImageWidth, g.ImageHeight, g.SourceColumns, g.SourceRows, g.Zoom,
-                       colours);
+                       colours, blockHalf);
     }
     OverlayBuiltWidth = g.ImageWidth;
     OverlayBuiltHeight = g.ImageHeight;
     OverlayBuiltZoom = g.Zoom;
+    OverlayBuiltBlockHalf = blockHalf;
     BuildProMask();
 }
 

@@ -3,7 +3,9 @@
 // the Pro strip above the image that shows it after every refresh.
 #include "render/render.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "settings/settings.h"
@@ -73,6 +75,36 @@ void WriteSingle(uint32_t value, int numberBase, char* text) {
     }
 }
 
+// n / d to the nearest whole number, exact halves up (n >= 0, d > 0).
+int RoundedQuotient(int n, int d) {
+    return (2 * n + d) / (2 * d);
+}
+
+// CSS's hue, saturation and lightness, worked in integers: a double gets
+// exact halves such as 77.5 wrong.
+void WriteHsl(COLORREF colour, char* text) {
+    const int r = ColourComponent(1, colour);
+    const int g = ColourComponent(2, colour);
+    const int b = ColourComponent(3, colour);
+    const int high = std::max({r, g, b});
+    const int low = std::min({r, g, b});
+    const int d = high - low;
+    int hue = 0;
+    int saturation = 0;
+    if (d > 0) {
+        // hue * d, in degrees; red first, then green, where two share the top.
+        int h = high == r   ? 60 * (g - b)
+                : high == g ? 60 * (b - r) + 120 * d
+                            : 60 * (r - g) + 240 * d;
+        if (h < 0)
+            h += 360 * d;
+        hue = RoundedQuotient(h, d) % 360;
+        saturation = RoundedQuotient(100 * d, 255 - std::abs(high + low - 255));
+    }
+    const int lightness = RoundedQuotient(100 * (high + low), 510);
+    snprintf(text, PixelTextSize, "hsl(%d, %d%%, %d%%)", hue, saturation, lightness);
+}
+
 }  // namespace
 
 unsigned char ColourComponent(int index, COLORREF colour) {
@@ -86,15 +118,26 @@ void UpperCaseText(char* text) {
 }
 
 void FormatPixelValue(COLORREF colour, int pixelFormat, int numberBase, char* text) {
+    const unsigned red = ColourComponent(1, colour);
+    const unsigned green = ColourComponent(2, colour);
+    const unsigned blue = ColourComponent(3, colour);
+    switch (pixelFormat) {
+    case PixelFormatWebHex:
+        snprintf(text, PixelTextSize, "#%02X%02X%02X", red, green, blue);
+        return;
+    case PixelFormatCssRgb:
+        snprintf(text, PixelTextSize, "rgb(%u, %u, %u)", red, green, blue);
+        return;
+    case PixelFormatCssHsl: WriteHsl(colour, text); return;
+    default: break;
+    }
     if (pixelFormat == 3) {
         WriteTriple(colour, numberBase, text);
         return;
     }
     uint32_t value = colour;
     if (pixelFormat == 2)
-        value = (static_cast<uint32_t>(ColourComponent(1, colour)) << 16) |
-                (static_cast<uint32_t>(ColourComponent(2, colour)) << 8) |
-                ColourComponent(3, colour);
+        value = (red << 16) | (green << 8) | blue;
     WriteSingle(value, numberBase, text);
 }
 

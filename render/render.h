@@ -140,9 +140,10 @@ extern int OverlayBuiltZoom;  // Zoom of the last Pro grid; 0 after a Reading gu
 // (0x00RRGGBB per pixel) for columns x rows cells of zoom pixels; colours are
 // GridEven, GridOdd, CentreEven, CentreOdd as COLORREF. Horizontal lines
 // first, then vertical ones, in pairs of pixels along each line; pixels
-// beyond the picture are left out.
+// beyond the picture are left out. The centre colours frame the pointer's
+// cell and blockHalf cells each way around it (the block Pro reads).
 void DrawGridPixels(uint32_t* pixels, int width, int height, int columns, int rows, int zoom,
-                    const COLORREF colours[4]);
+                    const COLORREF colours[4], int blockHalf = 0);
 // Writes the overlay's grid or guide pixels (where PassMask is black) into a
 // picture of the current image size: the masked copy done in memory. Does
 // nothing unless the overlay was built for this image size.
@@ -160,9 +161,17 @@ void PutPictureInWindow();
 // then a refresh whose capture and inputs are those of the shown picture
 // draws nothing.
 void ForgetShownPicture();
-// The pointer's pixel as the capture in ZoomSurface holds it (the middle of
-// its cell), before bands and self-image are painted.
+// The colour Pro reads, from the capture in ZoomSurface before bands and
+// self-image are painted: the pointer's pixel, or the mean of the block the
+// settings' Sample names.
 COLORREF ReadPointerColour();
+// The mean of the cells of a block centred on the pointer's cell (half 0: that
+// cell alone, 1: 3 x 3, 2: 5 x 5), each read in the middle of its cell of
+// picture (ImageWidth x ImageHeight, 0x00RRGGBB); cells on no monitor count
+// in neither the sum nor the count; each channel rounded to the nearest,
+// exact halves up. The pointer's cell alone where none lies on a monitor.
+COLORREF BlockMeanColour(const LensGeometry& g, int px, int py, int half,
+                         const uint32_t* picture);
 
 // The screen reads checked against pixels the lens drew itself, and the
 // blend of the input layer undone where a check found one.
@@ -206,9 +215,10 @@ void UnblendRead(uint32_t* pixels, int width, const LensRect& r);
 COLORREF UnblendColour(COLORREF colour);
 // The pixel value text. Its arithmetic draws nothing: ColourComponent gives
 // 1 red, 2 green, 3 blue; FormatPixelValue writes a colour in a pixel format
-// (1 BGR, 2 RGB, 3 (R,G,B); any other counts as BGR) and a number base (1 Hex,
+// (1 BGR, 2 RGB, 3 (R,G,B); 4 "#12AB05", 5 "rgb(18, 171, 5)", 6 "hsl(115, 94%,
+// 35%)", whatever the base; any other counts as BGR) and a number base (1 Hex,
 // 2 Dec, 3 Bin) into text of PixelTextSize bytes, and leaves it as it was for
-// a base outside 1..3.
+// a base outside 1..3 with formats 1..3.
 constexpr int PixelTextSize = 50;
 unsigned char ColourComponent(int index, COLORREF colour);
 void UpperCaseText(char* text);
@@ -230,10 +240,11 @@ bool SelfImageOffset(const LensGeometry& g, int readingFlag, int movedAside, int
                      int* x, int* y);
 // The captured cells whose change cannot change what the lens shows, in
 // captured cells: those the self-image covers, one in from its edges; none
-// in Pro when the pointer's own cell is among them (the strip shows its
-// colour). Empty (right <= left) when there are none.
+// in Pro when a cell of the block read around the pointer's own (sampleHalf
+// cells each way) is among them (the strip shows its colour). Empty
+// (right <= left) when there are none.
 LensRect UnseenSourceCells(const LensGeometry& g, int readingFlag, int proFlag, int movedAside,
-                           int px, int py);
+                           int px, int py, int sampleHalf = 0);
 // Whether two captures of columns x rows pixels (row after row) differ
 // anywhere outside the unseen cells.
 bool CapturesDiffer(const uint32_t* a, const uint32_t* b, int columns, int rows,

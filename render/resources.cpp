@@ -2,6 +2,8 @@
 // at shutdown.
 #include "render/render.h"
 
+#include <algorithm>
+
 #include "settings/shared.h"
 
 HDC ScreenDC;
@@ -238,23 +240,29 @@ void CreateDrawingResources() {
 }
 
 void PrepareStripFonts() {
-    // The binary texts of a real colour (24 digits) outgrow the narrower Pro
-    // strips in the strip's font. For them a font of the same height with
-    // narrower letters is made for this strip, so they too stay whole.
+    // The binary texts of a real colour (24 digits) and the longest hsl()
+    // text outgrow the narrower Pro strips in the strip's font. For them a
+    // font of the same height with narrower letters is made for this strip,
+    // so they too stay whole.
     if (StripNarrowFont)
         DeleteObject(StripNarrowFont);
     StripNarrowFont = nullptr;
-    constexpr char longest[] = "000000000000000000000000";
+    const char* const longest[] = {"000000000000000000000000", "hsl(300, 100%, 100%)"};
     const int width = StripTextRoom();
     const ScopedDC probe(CreateCompatibleDC(LensDC));
+    auto widest = [&](HFONT font, TEXTMETRICA* metrics) {
+        int wide = 0;
+        for (const char* text : longest)
+            wide = std::max(wide, TextWidthIn(probe.dc, font, text, metrics));
+        return wide;
+    };
     TEXTMETRICA metrics{};
-    const int wide = TextWidthIn(probe.dc, StripFont, longest, &metrics);
+    const int wide = widest(StripFont, &metrics);
     if (wide > width) {
-        // A first guess in proportion, then narrower until the text fits.
+        // A first guess in proportion, then narrower until the texts fit.
         for (int average = metrics.tmAveCharWidth * width / wide; average >= 1; --average) {
             ScopedGdiObject font(StripFontOfHeight(StripFontPixels, average));
-            if (TextWidthIn(probe.dc, static_cast<HFONT>(font.object), longest) <= width ||
-                average == 1) {
+            if (widest(static_cast<HFONT>(font.object), nullptr) <= width || average == 1) {
                 StripNarrowFont = static_cast<HFONT>(font.Keep());
                 break;
             }

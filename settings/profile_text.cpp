@@ -68,7 +68,7 @@ bool ValidWindowFormat(int v) {
 }
 
 bool ValidPixelFormat(int v) {
-    return v >= 1 && v <= 3;
+    return v >= 1 && v <= PixelFormatCssHsl;
 }
 
 bool ValidNumberBase(int v) {
@@ -99,6 +99,8 @@ void ApplyProfileText(const char* text) {
         static_cast<int8_t>(ParseField(text, "Base=", d.DefaultNumberBase, ValidNumberBase));
     s.DynamicRefresh = ParseField(text, "Dynamic=", d.DefaultDynamicRefresh, ValidFlag);
     s.SoundOn = ParseField(text, "Sound=", d.DefaultSoundOn, ValidFlag);
+    const int sample = ParseSettingValue(text, 1, "Sample=");
+    s.Sample = sample == 3 ? SampleSize::Three : sample == 5 ? SampleSize::Five : SampleSize::One;
 }
 
 void ApplyProfileDefaults() {
@@ -120,6 +122,11 @@ size_t ComposeProfileText(const LensSettingsRecord& s, char* out, size_t capacit
                            static_cast<int>(s.WindowFormat), static_cast<int>(s.PixelFormat),
                            static_cast<int>(s.NumberBase), static_cast<int>(s.DynamicRefresh),
                            static_cast<int>(s.SoundOn));
+    // Written only when it is not 1x1: such a profile stays as older Vellix wrote it.
+    if (n >= 0 && (s.Sample == SampleSize::Three || s.Sample == SampleSize::Five)) {
+        const size_t used = strlen(out);
+        snprintf(out + used, capacity - used, "\r\nSample=%d;", static_cast<int>(s.Sample));
+    }
     return n < 0 ? 0 : strlen(out);
 }
 

@@ -17,12 +17,12 @@ constexpr size_t SettingsTextCapacity = 350;
 // value gives defaultValue. text is zero-terminated.
 int ParseSettingValue(const char* text, int defaultValue, const char* key);
 
-// Fills the eight stored fields of LensSettings from a profile text. Every
+// Fills the stored fields of LensSettings from a profile text. Every
 // field gets a value its readers can use: an absent key, a rejected value or
 // one outside the field's valid values gives that field's default.
 void ApplyProfileText(const char* text);
 
-// The eight stored fields from ProfileDefaults alone.
+// The stored fields from ProfileDefaults alone.
 void ApplyProfileDefaults();
 
 // Whether each stored field accepts a value.

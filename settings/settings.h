@@ -12,12 +12,28 @@
 // Mode numbers as a profile file stores them under "Configuration=".
 enum LensModeNumber { ModeCommon = 0, ModePro = 1, ModeReading = 2 };
 
+// Pixel formats: 1..3 write a number (or triple) in the chosen base; the web
+// and design texts below have a fixed form of their own, the base unused.
+constexpr int PixelFormatWebHex = 4;  // "#12AB05"
+constexpr int PixelFormatCssRgb = 5;  // "rgb(18, 171, 5)"
+constexpr int PixelFormatCssHsl = 6;  // "hsl(115, 94%, 35%)"
+constexpr bool UsesNumberBase(int pixelFormat) {
+    return pixelFormat < PixelFormatWebHex;
+}
+
+// The block whose mean colour the lens reads: its side, as a profile stores
+// it under "Sample=" (1 is not written).
+enum class SampleSize : int8_t { One = 1, Three = 3, Five = 5 };
+constexpr int SampleHalf(SampleSize s) {
+    return static_cast<int>(s) / 2;
+}
+
 struct LensSettingsRecord {
     int32_t ProFlag;            // 1 = Pro mode
     int32_t ReadingFlag;        // 1 = Reading mode; both 0 = Common
     int8_t MagnifyFactor;       // 2..10, the factor the user chose
     int8_t WindowFormat;        // 11..16, 21..26, 31..33
-    int8_t PixelFormat;         // 1 BGR, 2 RGB, 3 (R,G,B)
+    int8_t PixelFormat;         // 1 BGR, 2 RGB, 3 (R,G,B), 4 #RRGGBB, 5 rgb(), 6 hsl()
     int8_t NumberBase;          // 1 Hex, 2 Dec, 3 Bin
     int32_t DynamicRefresh;     // 1 = refresh on a 10 ms timer
     int32_t SoundOn;            // 1 = copies make a click
@@ -25,6 +41,7 @@ struct LensSettingsRecord {
     int8_t ActiveProfile;       // 1..5 = profiles A..E
     int8_t SavedNormalFormat;   // remembered while Reading mode is on, 0 = none
     int8_t SavedReadingFormat;  // remembered while another mode is on, 0 = none
+    SampleSize Sample;          // the block read: 1x1, 3x3 or 5x5 (0 reads as 1x1)
 };
 
 struct ProfileDefaultsRecord {
@@ -110,10 +127,10 @@ int ModeNumber(const LensSettingsRecord& s);
 void ReadProfileChoice();
 // ActiveProfile -> "Vellix.ini", unchanged.
 void SaveProfileChoice();
-// The active profile's file -> the eight stored fields, each within its
+// The active profile's file -> the stored fields, each within its
 // valid values; no file (or no profile 1..5) gives ProfileDefaults.
 void LoadActiveProfile();
-// The eight stored fields -> the active profile's file (profiles 1..5 only).
+// The stored fields -> the active profile's file (profiles 1..5 only).
 void SaveActiveProfile();
 // Profile command of the tray menu: saves the profile being left (only when
 // profile differs from the active one), makes profile active and loads it.

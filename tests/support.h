@@ -26,7 +26,7 @@ inline constexpr char DefaultProfile[] =
     "Configuration=0;\r\nMagnify Factor=2;\r\nWindow Format=24;\r\nPixel Format=1;\r\n"
     "Base=1;\r\nDynamic=0;\r\nSound=1;";
 
-// A profile as the program writes it, from its seven values.
+// A profile as the program writes it with one pixel sampled, from its seven values.
 inline std::string Profile(int mode, int factor, int format, int pixel, int base, int dynamic,
                            int sound) {
     return "Configuration=" + std::to_string(mode) + ";\r\nMagnify Factor=" +
@@ -241,11 +241,12 @@ inline DWORD GdiObjects() {
 // pixel more each way for the closing lines), pixel by pixel: NotGrid off the
 // lines. Along every line the colours alternate from its start, grey on even
 // and silver on odd offsets, a vertical line's pixel winning where two cross.
-// The pointer's cell (columns / 2, rows / 2) is framed red on even and white on
-// odd offsets: its four sides are drawn in pairs from the first even offset at
-// or after the cell's near line to the pair starting at or before its far line.
+// The pointer's cell (columns / 2, rows / 2), with half cells more each way
+// (the block whose mean is read), is framed red on even and white on odd
+// offsets: its four sides are drawn in pairs from the first even offset at
+// or after the block's near line to the pair starting at or before its far line.
 constexpr COLORREF NotGrid = 0xFF000000;
-inline COLORREF WorkedGridColour(int x, int y, int zoom, int columns, int rows) {
+inline COLORREF WorkedGridColour(int x, int y, int zoom, int columns, int rows, int half = 0) {
     const bool vertical = x % zoom == 0, horizontal = y % zoom == 0;
     if (!vertical && !horizontal)
         return NotGrid;
@@ -254,8 +255,8 @@ inline COLORREF WorkedGridColour(int x, int y, int zoom, int columns, int rows) 
     const int centreLine = vertical ? columns / 2 : rows / 2;
     const int centreCell = vertical ? rows / 2 : columns / 2;
     const int pair = along & ~1;
-    const bool frame = (line == centreLine || line == centreLine + 1) &&
-                       centreCell * zoom <= pair && pair <= (centreCell + 1) * zoom;
+    const bool frame = (line == centreLine - half || line == centreLine + half + 1) &&
+                       (centreCell - half) * zoom <= pair && pair <= (centreCell + half + 1) * zoom;
     if (frame)
         return along % 2 == 0 ? Red : White;
     return along % 2 == 0 ? Grey : Silver;

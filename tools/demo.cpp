@@ -377,7 +377,10 @@ int main(int argc, char** argv) {
     const Mode modes[] = {
         {"common", "Configuration=0;\r\nMagnify Factor=3;\r\nWindow Format=24;\r\nSound=0;\r\n",
          3, 24, 0, 0, 170, 160},
-        {"pro", "Configuration=1;\r\nMagnify Factor=8;\r\nWindow Format=24;\r\nSound=0;\r\n",
+        // The strip shows the web colour text "#RRGGBB" that designers paste.
+        {"pro",
+         "Configuration=1;\r\nMagnify Factor=8;\r\nWindow Format=24;\r\nPixel Format=4;\r\n"
+         "Sound=0;\r\n",
          8, 24, 1, 0, 770, 288},
         {"reading", "Configuration=2;\r\nMagnify Factor=2;\r\nWindow Format=32;\r\nSound=0;\r\n",
          2, 32, 0, 1, 330, 100},

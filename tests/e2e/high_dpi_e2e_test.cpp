@@ -40,14 +40,15 @@ protected:
         ClosePattern(pattern);
         KillVellix(run);
     }
-    void Start(const std::string& profile) {
+    // block: the colour of WhiteBlock, which only the strip's tests change.
+    void Start(const std::string& profile, COLORREF block = RGB(255, 255, 255)) {
         const std::string directory = MakeTempDirectory();
         ASSERT_TRUE(WriteFileBytes(directory + "\\Profile_A.ini", profile));
         ASSERT_TRUE(StartVellix(run, directory));
         // The known pictures come first, under the lens's input layer, where
         // a user's windows are.
         ASSERT_TRUE(ShowPattern(pattern, PatternArea, PatternColour));
-        ASSERT_TRUE(ShowPattern(white, WhiteBlock, [](int, int) { return RGB(255, 255, 255); }));
+        ASSERT_TRUE(ShowPattern(white, WhiteBlock, [block](int, int) { return block; }));
         DesktopWidth = GetSystemMetrics(SM_CXSCREEN);
         Desktop = ReadScreen(RECT{0, 0, DesktopWidth, GetSystemMetrics(SM_CYSCREEN)});
         ASSERT_TRUE(ShowLens(run));
@@ -120,6 +121,20 @@ TEST_F(HighDpi, ProStripTextStaysWholeAndTheCellsExact) {
         << ClipboardText();
     EXPECT_TRUE(WaitWholeText(g));
     ClosePattern(white);
+}
+
+// The longest web text, 20 characters, in the narrowest Pro strip.
+TEST_F(HighDpi, TheLongestHslTextStaysWhole) {
+    Start("Configuration=1;\r\nWindow Format=11;\r\nPixel Format=6;\r\n", RGB(255, 254, 255));
+    const LensGeometry g = GeometryFor(2, 11, 1);
+    MovePointer(run, 730, 130);
+    SendKey(run.overlay, VK_SPACE);
+    EmptyTheClipboard();
+    EXPECT_TRUE(WaitWithPointerAt(run, 730, 130, [&] {
+        SendKey(run.overlay, VK_CONTROL);
+        return ClipboardText() == "hsl(300, 100%, 100%)";
+    })) << ClipboardText();
+    EXPECT_TRUE(WaitWholeText(g));
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace {
 
 const char* const Keys[] = {"Configuration=", "Magnify Factor=", "Window Format=",
                             "Pixel Format=",  "Base=",           "Dynamic=",
-                            "Sound=",         "Active profile="};
+                            "Sound=",         "Sample=",         "Active profile="};
 
 void Fail(const char* what, int got, int want) {
     fprintf(stderr, "fuzz check failed: %s: got %d, want %d\n", what, got, want);
@@ -89,6 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Fail("base", s.NumberBase, 1);
     if (!ValidFlag(s.DynamicRefresh) || !ValidFlag(s.SoundOn))
         Fail("flags", s.DynamicRefresh * 10 + s.SoundOn, 1);
+    if (s.Sample != SampleSize::One && s.Sample != SampleSize::Three &&
+        s.Sample != SampleSize::Five)
+        Fail("sample", static_cast<int>(s.Sample), 1);
     // A loaded profile, written and read again, loads the same.
     char written[SettingsTextCapacity];
     const size_t length = ComposeProfileText(s, written, sizeof(written));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "render/render.h"
@@ -246,6 +248,62 @@ TEST(UnseenSourceCells, TheSelfImageHidesThemOneCellInFromItsEdges) {
     // Pro with the pointer's cell (107, 60) outside them: they stay.
     r = UnseenSourceCells(g, 0, 1, 0, 1400, 800);
     EXPECT_EQ(r.left, 184);
+    // Two cells left of them, the pointer's cell is outside a 3 x 3 block's
+    // reach but not a 5 x 5 one's, whose mean the strip shows.
+    r = UnseenSourceCells(g, 0, 1, 0, 1475, 800, 1);
+    EXPECT_EQ(r.left, 109);
+    r = UnseenSourceCells(g, 0, 1, 0, 1475, 800, 2);
+    EXPECT_LE(r.right, r.left);
+    r = UnseenSourceCells(g, 0, 0, 0, 1475, 800, 2);
+    EXPECT_EQ(r.left, 109);
+}
+
+// A Pro picture (21 x 15 cells at zoom 6, with the closing grid line) whose
+// every cell shows colour(c, r) (0x00RRGGBB) throughout.
+std::vector<uint32_t> CellPicture(const LensGeometry& g,
+                                  const std::function<uint32_t(int, int)>& colour) {
+    std::vector<uint32_t> p(static_cast<size_t>(g.ImageWidth) * g.ImageHeight);
+    for (int y = 0; y < g.ImageHeight; ++y)
+        for (int x = 0; x < g.ImageWidth; ++x)
+            p[static_cast<size_t>(y) * g.ImageWidth + x] =
+                colour(std::min(x / g.Zoom, g.SourceColumns - 1),
+                       std::min(y / g.Zoom, g.SourceRows - 1));
+    return p;
+}
+
+TEST(BlockMean, TheMeanOfTheCellsOnAMonitorWithHalvesUp) {
+    const LensGeometry one = Captured(21, 15, 6, OneMonitor, 1);
+    // 3 x 3 around cell (10, 7): red 0..8 row by row, green 255 on the even
+    // ones, blue 1 on one cell; grey around it.
+    auto block3 = [](int c, int r) -> uint32_t {
+        const int k = (r - 6) * 3 + (c - 9);
+        if (c < 9 || c > 11 || r < 6 || r > 8)
+            return 0x808080;
+        return static_cast<uint32_t>(k) << 16 | (k % 2 == 0 ? 0xFF00u : 0u) | (k == 4 ? 1u : 0u);
+    };
+    std::vector<uint32_t> p = CellPicture(one, block3);
+    EXPECT_EQ(BlockMeanColour(one, 640, 500, 0, p.data()), RGB(4, 255, 1));  // the cell alone
+    // Red 36 / 9, green 1275 / 9 = 141.7, blue 1 / 9.
+    EXPECT_EQ(BlockMeanColour(one, 640, 500, 1, p.data()), RGB(4, 142, 0));
+    // At the desk's left edge the left column is on no monitor: red 27 / 6
+    // and green 765 / 6 are exact halves, rounded up.
+    EXPECT_EQ(BlockMeanColour(one, 0, 500, 1, p.data()), RGB(5, 128, 0));
+
+    // Two monitors in an L: cells right of x 1279 and below y 799 are on
+    // none. Of the 5 x 5 block around (1280, 800) 16 cells count; blue 1 on
+    // 8 of them gives 0.5, up to 1 (0 had the 9 others counted).
+    const LensGeometry ell =
+        Captured(21, 15, 6, {{0, 0, 1280, 1024}, {1280, 0, 2560, 800}}, 1);
+    auto block5 = [](int c, int r) -> uint32_t {
+        const bool off = c >= 10 && r >= 7;  // screen x >= 1280 and y >= 800
+        if (off)
+            return 0xFAFAFA;
+        return 0x0A0000u | 0x000A00u | ((c + r) % 2 == 0 ? 1u : 0u);
+    };
+    p = CellPicture(ell, block5);
+    EXPECT_EQ(BlockMeanColour(ell, 1280, 800, 2, p.data()), RGB(10, 10, 1));
+    // Only the pointer's cell on no monitor (it cannot be): that cell all the same.
+    EXPECT_EQ(BlockMeanColour(ell, 1280, 800, 0, p.data()), RGB(0xFA, 0xFA, 0xFA));
 }
 
 TEST(CapturesDiffer, EveryCellCountsButTheUnseen) {

@@ -107,6 +107,15 @@ TEST_F(DrawingObjects, BinaryTextsFitEveryProStripAtTheStripsHeight) {
         EXPECT_LE(narrow.cx, room) << format;
         EXPECT_EQ(metrics.tmHeight, normal.tmHeight) << format;
     }
+    // The longest hsl() text too, in the narrowest strip.
+    UseLayout(ModePro, 6, 11, ReadSystemFacts());
+    PrepareShow();
+    SIZE hsl{};
+    {
+        const ScopedSelection font(probe, StripNarrowFont ? StripNarrowFont : StripFont);
+        GetTextExtentPoint32A(probe, "hsl(300, 100%, 100%)", 20, &hsl);
+    }
+    EXPECT_LE(hsl.cx, Geometry.ImageWidth - 4);
     DeleteDC(probe);
 }
 

@@ -20,6 +20,7 @@ LensSettingsRecord Defaults() {
     s.NumberBase = 1;
     s.SoundOn = 1;
     s.ActiveProfile = 1;
+    s.Sample = SampleSize::One;
     return s;
 }
 
@@ -93,15 +94,21 @@ TEST(MenuCommands, EachItemSetsItsValueAndNoOtherIdChangesAnything) {
     EXPECT_EQ(s.ProFlag, 1);
     ApplyCommandToSettings(s, 25);
     EXPECT_EQ(s.StartupShortcut, 1);
+    ApplyCommandToSettings(s, 66);
+    EXPECT_EQ(s.PixelFormat, 6);
+    ApplyCommandToSettings(s, 125);
+    EXPECT_EQ(s.Sample, SampleSize::Five);
 
     const LensSettingsRecord before = s;
-    for (int id : {0, 10, 30, 37, 50, 57, 64, 74, 81, 91, 95, 96, 110, 114, 1000})
+    for (int id : {0, 10, 16, 30, 37, 50, 57, 67, 74, 81, 91, 95, 96, 110, 114, 122, 124, 126,
+                   1000})
         ApplyCommandToSettings(s, id);
     auto fields = [](const LensSettingsRecord& r) {
         return std::vector<int>{r.ProFlag,        r.ReadingFlag,     r.MagnifyFactor,
                                 r.WindowFormat,   r.PixelFormat,     r.NumberBase,
                                 r.DynamicRefresh, r.SoundOn,         r.StartupShortcut,
-                                r.ActiveProfile,  r.SavedNormalFormat, r.SavedReadingFormat};
+                                r.ActiveProfile,  r.SavedNormalFormat, r.SavedReadingFormat,
+                                static_cast<int>(r.Sample)};
     };
     EXPECT_EQ(fields(s), fields(before));
 }
@@ -171,24 +178,25 @@ TEST_F(TrayMenuTree, TheWholeTreeReadsBackWithLabelsIdsAndOrder) {
               "Window Format=10[Reading=110[90=111,120=112,160=113],"
               "4/3=6[90x130=31,140x180=32,180x240=33,240x320=34,320x430=35,430x570=36],"
               "16/9=7[90x160=51,140x250=52,180x320=53,240x430=54,320x570=55,430x760=56]],"
-              "Pixel Value=10[Format=10[BGR=61,RGB=62,(R,G,B)=63],Base=10[Hex=71,Dec=72,Bin=73]],"
+              "Pixel Value=10[Format=10[BGR=61,RGB=62,(R,G,B)=63,#RRGGBB=64,rgb()=65,hsl()=66],"
+              "Base=16[Hex=71,Dec=72,Bin=73],Sample=10[1x1=121,3x3=123,5x5=125]],"
               "Dynamic=27,Startup=25,Sound=26],"
               "Profiles=17[A=91,B=92,C=93,D=94,E=95],"
               "Help=14,About=15,Exit=11");
     // Nothing is marked or greyed before the first sync.
-    EXPECT_EQ(CheckedAmong(11, 113), "");
+    EXPECT_EQ(CheckedAmong(11, 125), "");
     EXPECT_FALSE(Grayed(110));
 }
 
 TEST_F(TrayMenuTree, MarksAndGreyingFollowEachMode) {
     SyncMenuChecks();
-    EXPECT_EQ(CheckedAmong(11, 113), "21,26,54,61,71,82,91");
+    EXPECT_EQ(CheckedAmong(11, 125), "21,26,54,61,71,82,91,121");
     EXPECT_FALSE(Grayed(6));
     EXPECT_FALSE(Grayed(7));
     EXPECT_TRUE(Grayed(110));
 
     HandleMenuCommand(23);  // Reading
-    EXPECT_EQ(CheckedAmong(11, 113), "23,26,61,71,82,91,112");
+    EXPECT_EQ(CheckedAmong(11, 125), "23,26,61,71,82,91,112,121");
     EXPECT_TRUE(Grayed(6));
     EXPECT_TRUE(Grayed(7));
     EXPECT_FALSE(Grayed(110));
@@ -200,13 +208,34 @@ TEST_F(TrayMenuTree, MarksAndGreyingFollowEachMode) {
     HandleMenuCommand(73);
     HandleMenuCommand(27);  // Dynamic on
     HandleMenuCommand(26);  // Sound off
-    EXPECT_EQ(CheckedAmong(11, 113), "22,27,33,63,73,85,91");
+    EXPECT_EQ(CheckedAmong(11, 125), "22,27,33,63,73,85,91,121");
     EXPECT_TRUE(Grayed(110));
     EXPECT_FALSE(Grayed(6));
 
     // Close Menu changes nothing.
     HandleMenuCommand(CmdCloseMenu);
-    EXPECT_EQ(CheckedAmong(11, 113), "22,27,33,63,73,85,91");
+    EXPECT_EQ(CheckedAmong(11, 125), "22,27,33,63,73,85,91,121");
+}
+
+// The texts without a base grey "Base", which keeps its choice for the
+// numbers; the sample's marks follow its commands.
+TEST_F(TrayMenuTree, WebTextsGreyTheBaseAndTheSampleIsMarked) {
+    SyncMenuChecks();
+    EXPECT_FALSE(Grayed(CmdBaseMenu));
+    HandleMenuCommand(72);  // Dec
+    for (int id : {64, 65, 66}) {
+        HandleMenuCommand(id);
+        EXPECT_TRUE(Grayed(CmdBaseMenu)) << id;
+        EXPECT_EQ(CheckedAmong(61, 73), std::to_string(id) + ",72");
+    }
+    HandleMenuCommand(62);
+    EXPECT_FALSE(Grayed(CmdBaseMenu));
+    EXPECT_EQ(LensSettings.NumberBase, 2);
+    HandleMenuCommand(123);
+    EXPECT_EQ(CheckedAmong(121, 125), "123");
+    HandleMenuCommand(125);
+    EXPECT_EQ(CheckedAmong(121, 125), "125");
+    EXPECT_EQ(LensSettings.Sample, SampleSize::Five);
 }
 
 // Only Exit asks the shell for anything, and it changes no setting: the
@@ -214,7 +243,7 @@ TEST_F(TrayMenuTree, MarksAndGreyingFollowEachMode) {
 TEST_F(TrayMenuTree, OnlyExitAsksTheShellToEndTheProgram) {
     SyncMenuChecks();
     EXPECT_EQ(HandleMenuCommand(CmdExit), MenuExit);
-    EXPECT_EQ(CheckedAmong(11, 113), "21,26,54,61,71,82,91");
+    EXPECT_EQ(CheckedAmong(11, 125), "21,26,54,61,71,82,91,121");
     for (int id : {int{CmdCloseMenu}, 21, 85, 54, 27, 0x10000 + CmdExit})
         EXPECT_EQ(HandleMenuCommand(id), MenuNothing) << id;
 }

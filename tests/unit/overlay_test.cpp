@@ -92,6 +92,38 @@ TEST_F(Overlay, GridAndMaskArePixelForPixelTheDefinitionAndFollowEveryFactorChan
     }
 }
 
+// The frame surrounds the whole block whose mean is read; a sample chosen
+// between two shows of the same layout draws the new frame.
+TEST_F(Overlay, TheFrameSurroundsTheSampledBlock) {
+    for (SampleSize sample : {SampleSize::Three, SampleSize::Five, SampleSize::One}) {
+        SCOPED_TRACE(static_cast<int>(sample));
+        LensSettings.Sample = sample;
+        UseLayout(ModePro, 6, 11);
+        BuildProOverlay();
+        const LensGeometry& g = Geometry;
+        PixelSurface shown(g.ImageWidth, g.ImageHeight);
+        shown.CopyFrom(OverlaySurface);
+        int wrong = 0;
+        for (int y = 0; y < g.ImageHeight; ++y)
+            for (int x = 0; x < g.ImageWidth; ++x) {
+                const COLORREF want = WorkedGridColour(x, y, 6, g.SourceColumns, g.SourceRows,
+                                                       SampleHalf(sample));
+                wrong += shown.At(x, y) != (want == NotGrid ? Key : want);
+            }
+        EXPECT_EQ(wrong, 0);
+    }
+    // Worked by hand for 5 x 5: the frame's lines at x 48 and 78, y 30 and 60.
+    LensSettings.Sample = SampleSize::Five;
+    BuildProOverlay();
+    PixelSurface shown(Geometry.ImageWidth, Geometry.ImageHeight);
+    shown.CopyFrom(OverlaySurface);
+    EXPECT_EQ(shown.At(48, 30), Red);
+    EXPECT_EQ(shown.At(49, 30), White);
+    EXPECT_EQ(shown.At(78, 60), Red);
+    EXPECT_EQ(shown.At(60, 42), Grey);  // the pointer's own corner: plain grid
+    LensSettings.Sample = SampleSize::One;
+}
+
 TEST_F(Overlay, ReadingGuideIsOneRedAndWhiteRowBelowThePointersRow) {
     UseLayout(ModeReading, 2, 31);
     const LensGeometry& g = Geometry;

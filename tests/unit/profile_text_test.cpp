@@ -142,7 +142,7 @@ TEST(ApplyProfileText, ValuesOutsideAFieldsValidValuesGiveItsDefault) {
         {"Window Format=", &Loaded::format, 24,
          {11, 12, 13, 14, 15, 16, 21, 22, 23, 24, 25, 26, 31, 32, 33},
          {0, 10, 17, 20, 27, 30, 34, 99, 128, 255}},
-        {"Pixel Format=", &Loaded::pixel, 1, {1, 2, 3}, {0, 4, 200}},
+        {"Pixel Format=", &Loaded::pixel, 1, {1, 2, 3, 4, 5, 6}, {0, 7, 200}},
         {"Base=", &Loaded::base, 1, {1, 2, 3}, {0, 4, 255}},
         {"Dynamic=", &Loaded::dynamic, 0, {0, 1}, {2, 255}},
         {"Sound=", &Loaded::sound, 1, {0, 1}, {2, 255}},
@@ -226,6 +226,34 @@ TEST(ComposeText, ModeAndSignedValues) {
     EXPECT_EQ(std::string(text), "Active profile=7;");
     ComposeProfileChoiceText(static_cast<int8_t>(200), text, sizeof(text));
     EXPECT_EQ(std::string(text), "Active profile=-56;");
+}
+
+// "Sample=" follows "Sound=" on a line of its own, only for a block: a
+// profile that reads one pixel is written as before. Any other value is 1x1.
+TEST(ComposeText, SampleIsWrittenOnlyForABlock) {
+    ProfileDefaults = StandardProfileDefaults();
+    ApplyProfileDefaults();
+    EXPECT_EQ(LensSettings.Sample, SampleSize::One);
+    LensSettingsRecord s = LensSettings;
+    char text[SettingsTextCapacity];
+    s.Sample = SampleSize::Three;
+    EXPECT_EQ(ComposeProfileText(s, text, sizeof(text)), 113u);
+    EXPECT_EQ(std::string(text), std::string(DefaultProfile) + "\r\nSample=3;");
+    ApplyProfileText(text);
+    EXPECT_EQ(LensSettings.Sample, SampleSize::Three);
+    s.Sample = SampleSize::Five;
+    ComposeProfileText(s, text, sizeof(text));
+    ApplyProfileText(text);
+    EXPECT_EQ(LensSettings.Sample, SampleSize::Five);
+    s.Sample = static_cast<SampleSize>(0);  // never read, never written
+    EXPECT_EQ(ComposeProfileText(s, text, sizeof(text)), 102u);
+    for (const char* other : {"Sample=1;", "Sample=2;", "Sample=4;", "Sample=25;", "Sample=;",
+                              "Sample=x;", "Sample=-3;", "Sample=3"}) {
+        ApplyProfileText(other);
+        EXPECT_EQ(LensSettings.Sample, SampleSize::One) << other;
+    }
+    ApplyProfileText("Sound=0;Sample= 5;Base=2;");
+    EXPECT_EQ(LensSettings.Sample, SampleSize::Five);
 }
 
 }  // namespace

@@ -56,6 +56,43 @@ TEST(PixelText, EveryFormatAndBase) {
     EXPECT_EQ(Text(c, 9, 1), "5AB12");
 }
 
+// The web and design texts take no base; hsl() rounds exact halves up.
+TEST(PixelText, WebAndDesignTexts) {
+    const COLORREF c = RGB(18, 171, 5);
+    for (int base : {1, 2, 3, 7}) {
+        EXPECT_EQ(Text(c, 4, base), "#12AB05");
+        EXPECT_EQ(Text(c, 5, base), "rgb(18, 171, 5)");
+        EXPECT_EQ(Text(c, 6, base), "hsl(115, 94%, 35%)");
+    }
+    struct Worked {
+        COLORREF colour;
+        const char *hex, *rgb, *hsl;
+    };
+    const Worked worked[] = {
+        {RGB(0, 0, 0), "#000000", "rgb(0, 0, 0)", "hsl(0, 0%, 0%)"},
+        {RGB(255, 255, 255), "#FFFFFF", "rgb(255, 255, 255)", "hsl(0, 0%, 100%)"},
+        {RGB(255, 0, 0), "#FF0000", "rgb(255, 0, 0)", "hsl(0, 100%, 50%)"},
+        {RGB(0, 255, 0), "#00FF00", "rgb(0, 255, 0)", "hsl(120, 100%, 50%)"},
+        {RGB(0, 0, 255), "#0000FF", "rgb(0, 0, 255)", "hsl(240, 100%, 50%)"},
+        {RGB(127, 128, 255), "#7F80FF", "rgb(127, 128, 255)", "hsl(240, 100%, 75%)"},
+        {RGB(200, 40, 40), "#C82828", "rgb(200, 40, 40)", "hsl(0, 67%, 47%)"},
+        {RGB(17, 24, 0), "#111800", "rgb(17, 24, 0)", "hsl(78, 100%, 5%)"},      // 77.5
+        {RGB(0, 35, 56), "#002338", "rgb(0, 35, 56)", "hsl(203, 100%, 11%)"},    // 202.5
+        {RGB(9, 7, 7), "#090707", "rgb(9, 7, 7)", "hsl(0, 13%, 3%)"},            // 12.5 %
+        {RGB(128, 128, 129), "#808081", "rgb(128, 128, 129)", "hsl(240, 0%, 50%)"},
+        {RGB(255, 254, 255), "#FFFEFF", "rgb(255, 254, 255)", "hsl(300, 100%, 100%)"},
+        {RGB(255, 0, 1), "#FF0001", "rgb(255, 0, 1)", "hsl(0, 100%, 50%)"},  // 359.76 is 0
+    };
+    for (const Worked& w : worked) {
+        EXPECT_EQ(Text(w.colour, 4, 1), w.hex);
+        EXPECT_EQ(Text(w.colour, 5, 1), w.rgb);
+        EXPECT_EQ(Text(w.colour, 6, 1), w.hsl);
+    }
+    EXPECT_EQ(Text(RGB(255, 254, 255), 6, 1).size(), 20u);  // the longest text
+    // The invalid colour's top byte is not a channel.
+    EXPECT_EQ(Text(0xFFFFFFFF, 4, 1), "#FFFFFF");
+}
+
 void PutSentinel() {
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();

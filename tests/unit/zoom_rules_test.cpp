@@ -78,6 +78,51 @@ TEST(Hotkey, AKeysRepeatsDoNothing) {
     EXPECT_EQ(KeyDownAction(VK_SPACE, Repeat, 1), KeyNothing);
 }
 
+// While the lens magnifies, every arrow moves the pointer, the keypad's too;
+// of the repeats only those of the arrow pressed during the show. A lens that
+// only shows hides on an arrow, as on any other key.
+TEST(Arrows, MoveThePointerOnlyWhileTheLensMagnifies) {
+    constexpr LPARAM Press = 1;
+    constexpr LPARAM Repeat = 0x40000001;
+    for (WPARAM key : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_NUMPAD2, VK_NUMPAD4, VK_NUMPAD6,
+                       VK_NUMPAD8}) {
+        EXPECT_EQ(KeyDownAction(key, Press, 1, 1, 0), KeyMovePointer) << key;
+        EXPECT_EQ(KeyDownAction(key, Repeat, 1, 1, key), KeyMovePointer) << key;
+        EXPECT_EQ(KeyDownAction(key, Repeat, 1, 1, 0), KeyNothing) << key;  // held from before
+        EXPECT_EQ(KeyDownAction(key, Press, 1, 0, 0), KeyHide) << key;
+        EXPECT_EQ(KeyDownAction(key, Repeat, 1, 0, key), KeyNothing) << key;
+        EXPECT_EQ(KeyDownAction(key, Press, 0, 0, 0), KeyHide) << key;
+    }
+    EXPECT_EQ(KeyDownAction(VK_LEFT, Repeat, 1, 1, VK_RIGHT), KeyNothing);
+    EXPECT_EQ(KeyDownAction(VK_NUMPAD5, Press, 1, 1, 0), KeyHide);
+    EXPECT_EQ(KeyDownAction(VK_HOME, Press, 1, 1, 0), KeyHide);
+    EXPECT_EQ(KeyDownAction(VK_SPACE, Press, 1, 1, VK_SPACE), KeyToggle);
+}
+
+// One screen pixel the arrow's way, and only onto a monitor.
+TEST(Arrows, StepOnePixelAndNeverOffTheMonitors) {
+    MonitorSet m{};
+    m.Count = 2;
+    m.Rects[0] = {0, 0, 1280, 1024};
+    m.Rects[1] = {1280, -200, 2560, 800};
+    POINT to{};
+    ASSERT_TRUE(ArrowTarget(VK_NUMPAD2, m, POINT{5, 5}, &to));
+    EXPECT_EQ(to.x, 5);
+    EXPECT_EQ(to.y, 6);
+    ASSERT_TRUE(ArrowTarget(VK_RIGHT, m, POINT{1279, 500}, &to));  // onto the second
+    EXPECT_EQ(to.x, 1280);
+    ASSERT_TRUE(ArrowTarget(VK_UP, m, POINT{1300, -199}, &to));
+    EXPECT_EQ(to.y, -200);
+    to = POINT{-7, -7};
+    EXPECT_FALSE(ArrowTarget(VK_LEFT, m, POINT{0, 10}, &to));
+    EXPECT_FALSE(ArrowTarget(VK_RIGHT, m, POINT{1279, 900}, &to));  // beside the second
+    EXPECT_FALSE(ArrowTarget(VK_UP, m, POINT{1300, -200}, &to));
+    EXPECT_FALSE(ArrowTarget(VK_DOWN, m, POINT{100, 1023}, &to));
+    EXPECT_FALSE(ArrowTarget(VK_RIGHT, m, POINT{2559, 0}, &to));
+    EXPECT_FALSE(ArrowTarget('A', m, POINT{5, 5}, &to));
+    EXPECT_EQ(to.x, -7);  // untouched where it does nothing
+}
+
 TEST(TrayTip, NamesTheZoomAndTheHotkeyInTheCodePage) {
     EXPECT_EQ(TrayTipText(4, true, nullptr, true), L"Vellix \u2013 4\u00D7, Win+Shift+Z");
     EXPECT_EQ(TrayTipText(10, false, L"", false), L"Vellix - 10x, Win+Shift+Z not available");
