@@ -22,6 +22,9 @@ struct VellixRun {
 
 // Path of Vellix.exe, from the --vellix= argument of the test program.
 const std::string& VellixPath();
+// The test build's second program, which takes the Windows path under Wine
+// (--windows-path=); empty where not given.
+const std::string& WindowsPathProgram();
 
 // Waits for the condition, pumping this thread's messages, for up to timeoutMs.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 30000);
