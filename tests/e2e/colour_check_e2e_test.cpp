@@ -49,19 +49,11 @@ public:
         const std::map<HWND, std::wstring> before = TrayTips();
         ASSERT_TRUE(StartVellixFrom(run, program, dir)) << "Vellix did not start";
         // Its icon is the one the shell did not show before.
-        ASSERT_TRUE(WaitFor([&] {
-            for (const auto& tip : TrayTips())
-                if (before.count(tip.first) == 0)
-                    icon = tip.first;
-            return icon != nullptr;
-        })) << "no new tray icon tip";
+        icon = WaitForNewTrayTip(before);
+        ASSERT_NE(icon, nullptr) << "no new tray icon tip";
         g = GeometryFor(6, 11, 1);
     }
-    std::wstring TipNow() {
-        const std::map<HWND, std::wstring> tips = TrayTips();
-        const auto it = tips.find(icon);
-        return it == tips.end() ? L"(no tip)" : it->second;
-    }
+    std::wstring TipNow() { return TrayTipOf(icon); }
     bool WaitTip(const char* phrase) {
         return WaitFor([&] { return IsTip(TipNow(), phrase); }, 10000);
     }

@@ -366,6 +366,23 @@ void ReadTooltipTools(HWND tooltip, std::map<HWND, std::wstring>& tips) {
 
 }  // namespace
 
+HWND WaitForNewTrayTip(const std::map<HWND, std::wstring>& before) {
+    HWND icon = nullptr;
+    WaitFor([&] {
+        for (const auto& tip : TrayTips())
+            if (before.count(tip.first) == 0)
+                icon = tip.first;
+        return icon != nullptr;
+    });
+    return icon;
+}
+
+std::wstring TrayTipOf(HWND icon) {
+    const std::map<HWND, std::wstring> tips = TrayTips();
+    const auto it = tips.find(icon);
+    return it == tips.end() ? L"(no tip)" : it->second;
+}
+
 std::map<HWND, std::wstring> TrayTips() {
     std::map<HWND, std::wstring> tips;
     EnumWindows([](HWND window, LPARAM param) -> BOOL {

@@ -108,11 +108,7 @@ protected:
         SetFileAttributesA((dir + "\\Profile_A.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
         KillVellix(run);
     }
-    std::wstring Tip() {
-        const std::map<HWND, std::wstring> tips = TrayTips();
-        const auto it = tips.find(icon);
-        return it == tips.end() ? L"(no tip)" : it->second;
-    }
+    std::wstring Tip() { return TrayTipOf(icon); }
     VellixRun run;
     std::string dir;
     HWND icon = nullptr;
@@ -129,12 +125,8 @@ TEST_F(SavingFails, SaidInTheTipAfterASwitchAndInOneMessageBoxAtExit) {
     ASSERT_TRUE(SetFileAttributesA(profilePath.c_str(), FILE_ATTRIBUTE_READONLY));
     const std::map<HWND, std::wstring> before = TrayTips();
     ASSERT_TRUE(StartVellix(run, dir));
-    ASSERT_TRUE(WaitFor([&] {
-        for (const auto& tip : TrayTips())
-            if (before.count(tip.first) == 0)
-                icon = tip.first;
-        return icon != nullptr;
-    })) << "no new tray icon tip";
+    icon = WaitForNewTrayTip(before);
+    ASSERT_NE(icon, nullptr) << "no new tray icon tip";
 
     const std::wstring unsaved = L", settings not saved";
     SendCommand(run, 92);  // profile B: A cannot be saved
