@@ -79,27 +79,9 @@ TEST(Shortcuts, GivenBackWhileAnotherProgramIsInFrontAndTakenAgainWhenTheLensIs)
     EXPECT_EQ(CloseVellix(run), 0u);
 }
 
-// The program's message box, where one is shown.
-HWND MessageBoxOf(const VellixRun& run) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-    } search{run.process.dwProcessId, nullptr};
-    EnumWindows(
-        [](HWND w, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            char name[16] = {};
-            GetClassNameA(w, name, sizeof(name));
-            if (pid == s->pid && IsWindowVisible(w) && strcmp(name, "#32770") == 0) {
-                s->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+// The program's message box, where one is shown: a dialog titled as the program.
+HWND MessageBoxOf() {
+    return FindWindowA("#32770", "Vellix");
 }
 
 class SavingFails : public ::testing::Test {
@@ -139,7 +121,7 @@ TEST_F(SavingFails, SaidInTheTipAfterASwitchAndInOneMessageBoxAtExit) {
     // the program ends.
     PostMessageA(run.lens, WM_COMMAND, 11, 0);
     HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = MessageBoxOf(run)) != nullptr; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return (box = MessageBoxOf()) != nullptr; }, 10000));
     wchar_t text[1024] = {};
     GetDlgItemTextW(box, 0xFFFF, text, 1024);  // the message's static control
     EXPECT_NE(std::wstring(text).find(L"could not save"), std::wstring::npos) << Utf8(text);
@@ -163,7 +145,7 @@ TEST_F(SavingFails, NothingIsShownAtTheEndOfTheSession) {
     EXPECT_NE(SendMessageTimeoutA(run.lens, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, &result),
               0);
     ASSERT_TRUE(Barrier(run));
-    EXPECT_EQ(MessageBoxOf(run), nullptr);
+    EXPECT_EQ(MessageBoxOf(), nullptr);
     EXPECT_EQ(ReadFileBytes(profilePath), "Base=2;");
 }
 
