@@ -88,6 +88,12 @@ void AnsiTrayTip(char* out, int capacity, int zoom, bool hotkeyRegistered,
                  const wchar_t* trailing, UINT codePage);
 extern bool HotkeyRegistered;  // Win+Shift+Z is ours
 
+// Whether another copy runs, from the single-instance mutex: made (a handle
+// came back) and the last error after CreateMutex.
+bool AnotherCopyRuns(bool made, DWORD error);
+// The message at Exit where the settings could not be saved in the folder.
+std::wstring NotSavedText(const wchar_t* folder);
+
 // The input layer's way of staying out of the screen reads.
 struct WindowsVersionInfo {
     DWORD major, minor, build;
@@ -110,27 +116,60 @@ enum LayerWay {
 LayerWay FirstLayerWay(const WindowsVersionInfo& v, bool wine, bool windowsPath);
 // The way tried when this one is refused or found blended; the last is its own.
 LayerWay WayAfter(LayerWay way, const WindowsVersionInfo& v, bool wine);
-LayerWay NextLayerWay(LayerWay way, ReadsVerdict verdict, const WindowsVersionInfo& v, bool wine);
-// Whether the reads undo the blend: the last way, found blended.
-bool LayerUndoesBlend(LayerWay way, ReadsVerdict verdict);
-// What the tray icon's tip says of the colours, after the zoom and the hotkey.
-const wchar_t* ColoursPhrase(ReadsVerdict verdict);
+// The way of the next show and the blend its reads undo, walked by the
+// verdicts: "blended" undoes the blend at once, on any way, and moves on to
+// the next way, read without a table until its own verdict; "unproven" there
+// goes back to the blended way and its table, which then stays.
+struct LayerPlan {
+    LayerWay way;
+    ReadBlend blend;      // undone from the show's start: the way's blend proven before
+    LayerWay back;        // the way found blended before this one; way itself where none
+    ReadBlend backBlend;
+    bool settled;         // back on a blended way after the next proved nothing
+};
+LayerPlan FirstLayerPlan(LayerWay way);
+struct LayerVerdictOutcome {
+    LayerPlan next;
+    ReadBlend undoNow;  // undone in every read from the verdict on
+};
+LayerVerdictOutcome PlanAfterCheck(const LayerPlan& now, ReadsVerdict verdict, ReadBlend blend,
+                                   const WindowsVersionInfo& v, bool wine);
+// What the tray icon's tip says of the colours, after the zoom and the hotkey;
+// hdr: the lens stands on a monitor that runs HDR.
+const wchar_t* ColoursPhrase(ReadsVerdict verdict, bool hdr);
+// All the tip says after the hotkey: the colours, and whether the last save failed.
+std::wstring TipTrailing(ReadsVerdict verdict, bool hdr, bool unsaved);
+// HDR: advanced colour enabled and wide colour not enforced (the bits of
+// DISPLAYCONFIG_GET_ADVANCED_COLOR_INFO), on the monitor (Windows 10 1703 on).
+bool AdvancedColourIsHdr(UINT32 value);
+bool MonitorRunsHdr(HMONITOR monitor);
 
 // Under Wine the shipped program keeps Wine's own way (false). The test
 // build's second program replaces this function: it answers true with the
 // system to act as in *asIf, so that Wine runs the Windows path.
 bool WindowsPathUnderWine(WindowsVersionInfo* asIf);
+// SetWindowDisplayAffinity's exclusion, read back; false where refused. The
+// second program can answer true while the layer stays in the reads.
+bool ExcludeFromCaptures(HWND layer);
+// SystemParametersInfoW for the accessibility records, this session only;
+// the second program keeps its own records and a log of every set.
+bool AccessibilityParameter(UINT action, UINT size, void* record);
 
 extern LayerWay LayerWayInForce;  // the input layer as it is now
-extern LayerWay LayerWayWanted;   // made at the next show where it differs
+extern LayerPlan NextShowLayer;   // its way made at the next show where it differs
 extern ReadsVerdict ColoursVerdict;  // the last check's, unproven until one ends
+extern bool ColoursOnHdr;            // the lens stood on an HDR monitor at that check
 // The system the ways are chosen for, with the Wine path or the Windows one.
 void ChooseLayerWay();
-// Makes the input layer for LayerWayWanted (over the old one, which must be
-// hidden); a way the system refuses passes to the next.
+// Makes the input layer for NextShowLayer's way (over the old one, which must
+// be hidden); a way the system refuses passes to the next.
 void MakeInputLayer();
+// At a show: the layer of the plan, and the blend its reads undo from the start.
+void PrepareInputLayer();
 // The lens and the layer fade in and out at once (DWM's transitions off).
 void DisableTransitions(HWND window);
+// Windows 11 rounds a window's corners unless asked not to.
+void KeepSquareCorners(HWND window);
 // Waits for DWM's next composition; false where there is no DWM to wait for.
 bool WaitForComposition();
 // The self-check: asked for at a show, started after the lens's first paint,
@@ -155,8 +194,22 @@ DpiMode DpiModeFor(const WindowsVersionInfo& v);
 // off, its shortcut bits are cleared while the lens is shown.
 DWORD ShortcutFlagsToClear(DWORD flags, DWORD featureOn);
 DWORD ShortcutFlagsRestored(DWORD flags, DWORD cleared);
-void SuspendAccessibilityShortcuts();  // at show
-void RestoreAccessibilityShortcuts();  // at hide, exit and the end of a session
+// The moments that touch them, and what each does: cleared while the lens is
+// shown and the program in front, set again as they were otherwise.
+enum class ShortcutMoment {
+    Show,
+    Hide,
+    ForegroundLost,
+    ForegroundRegained,
+    Exit,
+    SessionEnd,
+    Crash
+};
+enum class ShortcutStep { Leave, Clear, SetAgain };
+ShortcutStep ShortcutStepAt(ShortcutMoment moment, bool lensShown);
+void AccessibilityShortcutsAt(ShortcutMoment moment);
+// From start-up on, a crash sets them again, then goes on to the filter it replaced.
+void WatchForCrash();
 
 // Dynamic refresh every 10 ms: a high-resolution waitable timer that the
 // message loop waits on, a periodic timer with the system timer raised to

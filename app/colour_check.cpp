@@ -11,8 +11,9 @@
 #include "render/render.h"
 
 LayerWay LayerWayInForce = LayerAlphaZero;
-LayerWay LayerWayWanted = LayerAlphaZero;
+LayerPlan NextShowLayer = FirstLayerPlan(LayerAlphaZero);
 ReadsVerdict ColoursVerdict = ReadsUnproven;
+bool ColoursOnHdr;
 
 namespace {
 
@@ -39,22 +40,11 @@ Proc DwmCall(const char* name) {
     return LateFunction<Proc>(DwmApi(), name);
 }
 
-// Asked for the exclusion, and the affinity read back: anything else in
-// force (WDA_MONITOR would read the layer as black) is dropped. Looked up at
-// run time: Windows Vista has neither call.
-bool KeepLayerOutOfCaptures(HWND layer) {
-    using SetAffinityProc = BOOL(WINAPI*)(HWND, DWORD);
-    using GetAffinityProc = BOOL(WINAPI*)(HWND, DWORD*);
-    const HMODULE user32 = GetModuleHandleA("user32.dll");
-    const auto set = LateFunction<SetAffinityProc>(user32, "SetWindowDisplayAffinity");
-    const auto get = LateFunction<GetAffinityProc>(user32, "GetWindowDisplayAffinity");
-    if (!set || !get || !set(layer, WDA_EXCLUDEFROMCAPTURE))
-        return false;
-    DWORD affinity = WDA_NONE;
-    if (get(layer, &affinity) && affinity == WDA_EXCLUDEFROMCAPTURE)
-        return true;
-    set(layer, WDA_NONE);
-    return false;
+// A window attribute of 32 bits (a BOOL or an enumeration's value).
+void SetWindowAttribute(HWND window, DWORD attribute, DWORD value) {
+    using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
+    if (const auto set = DwmCall<SetAttribute>("DwmSetWindowAttribute"))
+        set(window, attribute, &value, sizeof(value));
 }
 
 // A layered window stays see-through yet takes the pointer and the keys; a
@@ -115,21 +105,49 @@ LayerWay FirstLayerWay(const WindowsVersionInfo& v, bool wine, bool windowsPath)
     return WayAfter(LayerExcluded, v, wine);
 }
 
-LayerWay NextLayerWay(LayerWay way, ReadsVerdict verdict, const WindowsVersionInfo& v, bool wine) {
-    return verdict == ReadsBlended ? WayAfter(way, v, wine) : way;
+LayerPlan FirstLayerPlan(LayerWay way) {
+    return LayerPlan{way, ReadBlendNone, way, ReadBlendNone, false};
 }
 
-bool LayerUndoesBlend(LayerWay way, ReadsVerdict verdict) {
-    return way == LayerAlphaOne && verdict == ReadsBlended;
+LayerVerdictOutcome PlanAfterCheck(const LayerPlan& now, ReadsVerdict verdict, ReadBlend blend,
+                                   const WindowsVersionInfo& v, bool wine) {
+    switch (verdict) {
+    case ReadsBlended: {
+        // The blend just identified is undone at once, whatever way blends.
+        const LayerWay after = WayAfter(now.way, v, wine);
+        if (after == now.way || now.settled)
+            return {{now.way, blend, now.way, blend, now.settled}, blend};
+        return {{after, ReadBlendNone, now.way, blend, false}, blend};
+    }
+    case ReadsExact: return {FirstLayerPlan(now.way), ReadBlendNone};
+    case ReadsUnproven: break;
+    }
+    // A way tried after a blended one that proves nothing: back to the blended
+    // way and its table, for good. Its own reads keep no table meanwhile.
+    if (now.back != now.way)
+        return {{now.back, now.backBlend, now.back, now.backBlend, true}, ReadBlendNone};
+    // Nothing new: a blend proven before still holds.
+    return {now, now.blend};
 }
 
-const wchar_t* ColoursPhrase(ReadsVerdict verdict) {
+const wchar_t* ColoursPhrase(ReadsVerdict verdict, bool hdr) {
+    // There the screen's reads are tone-mapped: only a proof of exact reads
+    // says more than that.
+    if (hdr && verdict != ReadsExact)
+        return L"colours approximate (HDR)";
     switch (verdict) {
     case ReadsExact: return L"colours exact";
     case ReadsBlended: return L"colours within one level";
     case ReadsUnproven: break;
     }
     return L"colours unproven";
+}
+
+std::wstring TipTrailing(ReadsVerdict verdict, bool hdr, bool unsaved) {
+    std::wstring trailing = ColoursPhrase(verdict, hdr);
+    if (unsaved)
+        trailing += L", settings not saved";
+    return trailing;
 }
 
 void ChooseLayerWay() {
@@ -139,31 +157,41 @@ void ChooseLayerWay() {
     const bool windowsPath = !LayerWine || WindowsPathUnderWine(&asIf);
     if (LayerWine && windowsPath)
         LayerSystem = asIf;
-    LayerWayWanted = FirstLayerWay(LayerSystem, LayerWine, windowsPath);
+    NextShowLayer = FirstLayerPlan(FirstLayerWay(LayerSystem, LayerWine, windowsPath));
 }
 
 void MakeInputLayer() {
     if (InputOverlay)
         DestroyWindow(InputOverlay);
     InputOverlay = nullptr;
-    LayerWay way = LayerWayWanted;
+    LayerWay way = NextShowLayer.way;
     for (;;) {
         InputOverlay = CreateLayerWindow(way);
-        if (!InputOverlay || way != LayerExcluded || KeepLayerOutOfCaptures(InputOverlay))
+        if (!InputOverlay || way != LayerExcluded || ExcludeFromCaptures(InputOverlay))
             break;
         // Refused: the next way, on a window of its own.
         DestroyWindow(InputOverlay);
         way = WayAfter(way, LayerSystem, LayerWine);
     }
-    LayerWayInForce = LayerWayWanted = way;
+    // A way refused is no way proven: the plan starts again from the one made.
+    if (way != NextShowLayer.way)
+        NextShowLayer = FirstLayerPlan(way);
+    LayerWayInForce = way;
+}
+
+void PrepareInputLayer() {
+    if (NextShowLayer.way != LayerWayInForce)
+        MakeInputLayer();
+    SetReadsUnblend(NextShowLayer.blend);
 }
 
 void DisableTransitions(HWND window) {
-    using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
-    const auto set = DwmCall<SetAttribute>("DwmSetWindowAttribute");
-    const BOOL on = TRUE;
-    if (set)
-        set(window, DWMWA_TRANSITIONS_FORCEDISABLED, &on, sizeof(on));
+    SetWindowAttribute(window, DWMWA_TRANSITIONS_FORCEDISABLED, TRUE);
+}
+
+void KeepSquareCorners(HWND window) {
+    // A system that does not know the attribute refuses it: nothing to round there.
+    SetWindowAttribute(window, DWMWA_WINDOW_CORNER_PREFERENCE, DWMWCP_DONOTROUND);
 }
 
 bool WaitForComposition() {
@@ -234,8 +262,11 @@ bool ColourCheckRunning() {
 
 void ConcludeColourCheck(ReadsVerdict verdict, ReadBlend blend) {
     ColoursVerdict = verdict;
-    LayerWayWanted = NextLayerWay(LayerWayInForce, verdict, LayerSystem, LayerWine);
-    if (SetReadsUnblend(LayerUndoesBlend(LayerWayInForce, verdict) ? blend : ReadBlendNone)) {
+    ColoursOnHdr = MonitorRunsHdr(MonitorFromWindow(LensWindow, MONITOR_DEFAULTTONEAREST));
+    const LayerVerdictOutcome outcome =
+        PlanAfterCheck(NextShowLayer, verdict, blend, LayerSystem, LayerWine);
+    NextShowLayer = outcome.next;
+    if (SetReadsUnblend(outcome.undoNow)) {
         // The picture, the text and what the copies take, read anew.
         ForgetShownPicture();
         if (LensShown == 1 && LensActive == 1)

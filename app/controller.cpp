@@ -97,15 +97,14 @@ void ShowOrHideLens() {
     // monitor, taskbar): the whole layout is worked out again from the settings.
     ApplyFormat();
     LayoutLens();
-    // The last check moved on to another way of keeping the layer out of the
-    // reads: its window is made now, while hidden.
-    if (LayerWayWanted != LayerWayInForce)
-        MakeInputLayer();
+    // The last check may have moved on to another way of keeping the layer
+    // out of the reads: its window is made now, while hidden.
+    PrepareInputLayer();
     PrepareShow();
     BuildModeOverlay();
     ShowBothWindows();
     // The lens's Shift copies must not open the Sticky Keys prompt.
-    SuspendAccessibilityShortcuts();
+    AccessibilityShortcutsAt(ShortcutMoment::Show);
     // Once the lens is up: its first paint starts the check of the reads.
     AskColourCheck();
 }
@@ -139,7 +138,7 @@ void HideLens() {
     StopColourCheck();
     if (LensSettings.DynamicRefresh == 1)
         StopDynamicTimer();
-    RestoreAccessibilityShortcuts();
+    AccessibilityShortcutsAt(ShortcutMoment::Hide);
     ShowWindow(LensWindow, SW_HIDE);
     ShowWindow(InputOverlay, SW_HIDE);
     // A pause still pending would end while hidden and leave the next show

@@ -45,6 +45,9 @@ constexpr unsigned WineCompositorMs = 100;
 // WS_EX_NOREDIRECTIONBITMAP (Windows 8), which the headers give only to
 // programs built for Windows 8 and later.
 constexpr unsigned long NoRedirectionBitmapStyle = 0x00200000;
+// DwmSetWindowAttribute's corner preference (Windows 11), missing from these headers.
+constexpr unsigned long DWMWA_WINDOW_CORNER_PREFERENCE = 33;
+constexpr unsigned long DWMWCP_DONOTROUND = 1;
 
 // The accessibility shortcut bits, the same in STICKYKEYS, FILTERKEYS and
 // TOGGLEKEYS (SKF_/FKF_/TKF_HOTKEYACTIVE and _CONFIRMHOTKEY).

@@ -26,6 +26,7 @@ bool HotkeyRegistered;
 namespace {
 
 NOTIFYICONDATAA TrayIcon;
+int TrayIconPixels;  // the size TrayIcon.hIcon was made at
 UINT LastTrayEvent;  // the tray callback's previous event, to pair the mouse's messages
 UINT TaskbarCreatedMessage;
 int TrayRetriesLeft;
@@ -176,9 +177,12 @@ void OnExitMenuLoop() {
 // Windows closes a tray menu when another program takes the foreground. Wine
 // keeps it open, and then a click elsewhere goes to that program, never to the
 // menu, which stays open and keeps the lens from showing.
+// The accessibility shortcuts are the user's while another program is in front.
 void OnActivateApp(WPARAM active) {
     if (active == FALSE && MenuIdle == 0)
         EndMenu();
+    AccessibilityShortcutsAt(active ? ShortcutMoment::ForegroundRegained
+                                    : ShortcutMoment::ForegroundLost);
 }
 
 // Under Wine a program that takes the foreground just as the menu opens can
@@ -213,8 +217,20 @@ void OnTrayCallback(LPARAM event) {
     }
 }
 
+bool SaveSettingsOnce();
+
+// Said once, at Exit from the menu, where the user is there to read it.
+void SayNotSaved() {
+    wchar_t folder[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    const std::wstring text = NotSavedText(folder);
+    MessageBoxW(nullptr, text.c_str(), L"Vellix", MB_OK | MB_ICONWARNING);
+}
+
 void OnMenuCommand(WPARAM command) {
     if (HandleMenuCommand(command) == MenuExit) {
+        if (!SaveSettingsOnce())
+            SayNotSaved();
         DestroyLensWindows();
         return;
     }
@@ -248,27 +264,54 @@ void RetryTrayIcon() {
 }
 
 // At Exit, and at the end of a session, where Windows ends the program
-// without destroying its windows; never twice.
-void SaveSettingsOnce() {
+// without destroying its windows; never twice. False where a file could not
+// be written.
+bool SaveSettingsOnce() {
     if (SettingsSaved == 1)
-        return;
+        return true;
     SettingsSaved = 1;
-    SaveProfileChoice();
-    SaveActiveProfile();
+    const bool choice = SaveProfileChoice();
+    return SaveActiveProfile() && choice;
 }
 
-// The session ends without the windows being destroyed.
+// The session ends without the windows being destroyed; a failed save is
+// not said, no one is there to read it.
 void OnEndSession(WPARAM ending) {
     if (!ending)
         return;
     SaveSettingsOnce();
-    RestoreAccessibilityShortcuts();
+    AccessibilityShortcutsAt(ShortcutMoment::SessionEnd);
+}
+
+// The tray icon at the shell's small-icon size now: made again where that
+// size changed (or always), the old icon destroyed once the shell has the new.
+void RenewTrayIcon(bool always) {
+    const int size = SmallIconSize();
+    if (!TrayIcon.hWnd || (!always && size == TrayIconPixels))
+        return;
+    const HICON made = static_cast<HICON>(
+        LoadImageA(ProgramModule, "abb", IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    if (!made)
+        return;
+    const HICON old = TrayIcon.hIcon;
+    TrayIcon.hIcon = made;
+    TrayIconPixels = size;
+    Shell_NotifyIconA(NIM_MODIFY, &TrayIcon);
+    if (old)
+        DestroyIcon(old);
+}
+
+// Explorer started again: the icon at the size of now, added anew.
+void OnTaskbarCreated() {
+    RenewTrayIcon(true);
+    AddTrayIcon();
 }
 
 // A monitor plugged in or a mode changed while Vellix runs: the old display
 // DC may still have the old desk's extent, and the capture must know the new
 // desk's edges at once. The rest of the layout waits for the next show.
 void OnDisplayChange() {
+    RenewTrayIcon(false);
     if (Initialised != 1)
         return;
     ReadDesk();
@@ -278,7 +321,7 @@ void OnDisplayChange() {
 void OnLensDestroy() {
     SaveSettingsOnce();
     StopDynamicTimer();
-    RestoreAccessibilityShortcuts();
+    AccessibilityShortcutsAt(ShortcutMoment::Exit);
     KillTimer(LensWindow, TrayRetryTimer);
     if (HotkeyRegistered)
         UnregisterHotKey(LensWindow, LensHotkeyId);
@@ -290,6 +333,9 @@ void OnLensDestroy() {
     DestroyTrayMenu();
     FreeResource(ClickSound);
     Shell_NotifyIconA(NIM_DELETE, &TrayIcon);
+    if (TrayIcon.hIcon)
+        DestroyIcon(TrayIcon.hIcon);
+    TrayIcon.hIcon = nullptr;
     PostQuitMessage(0);
 }
 
@@ -315,10 +361,13 @@ LRESULT CALLBACK LensProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_EXITMENULOOP: OnExitMenuLoop(); break;
     case WM_ENDSESSION: OnEndSession(wParam); break;
     case WM_DISPLAYCHANGE: OnDisplayChange(); break;
+    // The primary monitor's scale may have changed: WM_DPICHANGED reaches
+    // only shown windows.
+    case WM_SETTINGCHANGE: RenewTrayIcon(false); break;
     case TrayCallbackMessage: OnTrayCallback(lParam); break;
     default:
         if (message == TaskbarCreatedMessage && message != 0)
-            AddTrayIcon();
+            OnTaskbarCreated();
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -368,7 +417,7 @@ bool RegisterOverlayClass() {
     wc.hInstance = ProgramModule;
     // Black on the Windows path, so that the layer's blend, if any, is known;
     // Wine's layer at alpha 0 paints nothing.
-    if (LayerWayWanted != LayerAlphaZero)
+    if (NextShowLayer.way != LayerAlphaZero)
         wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = OVERLAY_CLASS_NAME;
     return RegisterClassExA(&wc) != 0;
@@ -385,8 +434,8 @@ void CreateInputOverlay() {
 
 // The one place that says what the tooltip holds now.
 void CurrentTrayTip(char* tip, int capacity) {
-    AnsiTrayTip(tip, capacity, Geometry.Zoom, HotkeyRegistered, ColoursPhrase(ColoursVerdict),
-                GetACP());
+    const std::wstring trailing = TipTrailing(ColoursVerdict, ColoursOnHdr, SettingsUnsaved());
+    AnsiTrayTip(tip, capacity, Geometry.Zoom, HotkeyRegistered, trailing.c_str(), GetACP());
 }
 
 void PrepareTrayIcon() {
@@ -397,9 +446,10 @@ void PrepareTrayIcon() {
     TrayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     CurrentTrayTip(TrayIcon.szTip, sizeof(TrayIcon.szTip));
     TrayIcon.uCallbackMessage = TrayCallbackMessage;
-    TrayIcon.hIcon = static_cast<HICON>(
-        LoadImageA(ProgramModule, "abb", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                   GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    TrayIconPixels = SmallIconSize();
+    TrayIcon.hIcon = static_cast<HICON>(LoadImageA(ProgramModule, "abb", IMAGE_ICON,
+                                                   TrayIconPixels, TrayIconPixels,
+                                                   LR_DEFAULTCOLOR));
     TrayIcon.uVersion = NOTIFYICON_VERSION;
 }
 
@@ -538,6 +588,16 @@ TrayAction TrayEventAction(UINT event, UINT previous, int lensShown, int menuIdl
     }
 }
 
+bool AnotherCopyRuns(bool made, DWORD error) {
+    // A copy run elevated made the mutex with a security that lets a normal
+    // copy not even open it: that copy runs all the same.
+    return error == ERROR_ALREADY_EXISTS || (!made && error == ERROR_ACCESS_DENIED);
+}
+
+std::wstring NotSavedText(const wchar_t* folder) {
+    return std::wstring(L"Vellix could not save its settings in this folder:\n\n") + folder;
+}
+
 bool RunningUnderWine() {
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
@@ -571,9 +631,10 @@ static_assert(sizeof(NOTIFYICONDATAA) == TrayRecordSize, "tray record size");
 int RunVellix(HINSTANCE module) {
     ProgramModule = module;
     SetLastError(0);
-    CreateMutexA(nullptr, FALSE, VELLIX_MUTEX_NAME);
-    if (GetLastError() == ERROR_ALREADY_EXISTS)
+    const HANDLE mutex = CreateMutexA(nullptr, FALSE, VELLIX_MUTEX_NAME);
+    if (AnotherCopyRuns(mutex != nullptr, GetLastError()))
         return 0;
+    WatchForCrash();
 
     if (!CreateLensWindows())
         return 0;
@@ -609,6 +670,8 @@ bool CreateLensWindows() {
     }
     LensDC = GetDC(LensWindow);
     DisableTransitions(LensWindow);
+    // A rounded corner could cover the frame's edges.
+    KeepSquareCorners(LensWindow);
     CreateInputOverlay();
     SetBkMode(LensDC, TRANSPARENT);
     return true;

@@ -19,11 +19,9 @@ template <typename Record>
 bool ReadFeature(UINT get, Record& r) {
     r = Record{};
     r.cbSize = sizeof(Record);
-    return SystemParametersInfoW(get, sizeof(Record), &r, 0) != FALSE;
+    return AccessibilityParameter(get, sizeof(Record), &r);
 }
 
-// Only for this session: without SPIF_UPDATEINIFILE the user's stored
-// settings are untouched, and signing out brings them back.
 template <typename Record>
 DWORD SuspendFeature(UINT get, UINT set, DWORD featureOn) {
     Record r;
@@ -33,7 +31,7 @@ DWORD SuspendFeature(UINT get, UINT set, DWORD featureOn) {
     if (clear == 0)
         return 0;
     r.dwFlags &= ~clear;
-    return SystemParametersInfoW(set, sizeof(Record), &r, 0) ? clear : 0;
+    return AccessibilityParameter(set, sizeof(Record), &r) ? clear : 0;
 }
 
 template <typename Record>
@@ -41,7 +39,7 @@ void RestoreFeature(UINT get, UINT set, DWORD& cleared) {
     Record r;
     if (cleared != 0 && ReadFeature(get, r)) {
         r.dwFlags = ShortcutFlagsRestored(r.dwFlags, cleared);
-        SystemParametersInfoW(set, sizeof(Record), &r, 0);
+        AccessibilityParameter(set, sizeof(Record), &r);
     }
     cleared = 0;
 }
@@ -84,7 +82,9 @@ DWORD ShortcutFlagsRestored(DWORD flags, DWORD cleared) {
     return flags | (cleared & (ShortcutHotkeyActive | ShortcutConfirmHotkey));
 }
 
-void SuspendAccessibilityShortcuts() {
+namespace {
+
+void SuspendShortcuts() {
     if (StickyCleared == 0)
         StickyCleared =
             SuspendFeature<STICKYKEYS>(SPI_GETSTICKYKEYS, SPI_SETSTICKYKEYS, SKF_STICKYKEYSON);
@@ -96,10 +96,50 @@ void SuspendAccessibilityShortcuts() {
             SuspendFeature<TOGGLEKEYS>(SPI_GETTOGGLEKEYS, SPI_SETTOGGLEKEYS, TKF_TOGGLEKEYSON);
 }
 
-void RestoreAccessibilityShortcuts() {
+void RestoreShortcuts() {
     RestoreFeature<STICKYKEYS>(SPI_GETSTICKYKEYS, SPI_SETSTICKYKEYS, StickyCleared);
     RestoreFeature<FILTERKEYS>(SPI_GETFILTERKEYS, SPI_SETFILTERKEYS, FilterCleared);
     RestoreFeature<TOGGLEKEYS>(SPI_GETTOGGLEKEYS, SPI_SETTOGGLEKEYS, ToggleCleared);
+}
+
+LPTOP_LEVEL_EXCEPTION_FILTER FilterReplaced;
+
+// A crash would leave the shortcuts off until the user signs out.
+LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception) {
+    AccessibilityShortcutsAt(ShortcutMoment::Crash);
+    return FilterReplaced ? FilterReplaced(exception) : EXCEPTION_CONTINUE_SEARCH;
+}
+
+}  // namespace
+
+ShortcutStep ShortcutStepAt(ShortcutMoment moment, bool lensShown) {
+    switch (moment) {
+    case ShortcutMoment::Show: return ShortcutStep::Clear;
+    // Another program in front gets the user's keyboard with the shortcuts
+    // as the user set them; the lens takes them out of its way again when
+    // it comes back.
+    case ShortcutMoment::ForegroundLost:
+        return lensShown ? ShortcutStep::SetAgain : ShortcutStep::Leave;
+    case ShortcutMoment::ForegroundRegained:
+        return lensShown ? ShortcutStep::Clear : ShortcutStep::Leave;
+    case ShortcutMoment::Hide:
+    case ShortcutMoment::Exit:
+    case ShortcutMoment::SessionEnd:
+    case ShortcutMoment::Crash: break;
+    }
+    return ShortcutStep::SetAgain;
+}
+
+void AccessibilityShortcutsAt(ShortcutMoment moment) {
+    switch (ShortcutStepAt(moment, LensShown == 1)) {
+    case ShortcutStep::Clear: SuspendShortcuts(); break;
+    case ShortcutStep::SetAgain: RestoreShortcuts(); break;
+    case ShortcutStep::Leave: break;
+    }
+}
+
+void WatchForCrash() {
+    FilterReplaced = SetUnhandledExceptionFilter(CrashFilter);
 }
 
 DynamicTimerKind DynamicTimerFor(const WindowsVersionInfo& v, bool wine) {

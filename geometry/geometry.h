@@ -109,6 +109,11 @@ LensRect CapturedCells(const LensGeometry& g, int px, int py, const LensRect& sc
 LensRect CapturedOnScreen(const LensGeometry& g, int px, int py);
 
 SystemFacts ReadSystemFacts();
+// The primary monitor's DPI now (Windows 8.1 on), 0 where unknown.
+unsigned PrimaryMonitorDpi();
+// The small-icon size at that DPI (Windows 10 1607 on), else at the DPI the
+// session started with.
+int SmallIconSize();
 void ApplyFormat();
 void LayoutLens();
 void ReadDesk();  // TakeDesk with the facts of now

@@ -40,34 +40,45 @@ bool FrameFollowsMonitorDpi() {
 
 // GetSystemMetrics keeps the DPI the session started with, while the
 // per-monitor v2 manifest makes the lens's frame follow the DPI of the monitor
-// it is on now: a scale changed since sign-in would clip the image. The calls
-// come with Windows 10 1607 (shcore's with 8.1), so they are looked up here.
+// it is on now: a scale changed since sign-in would clip the image.
 void ReadFrameMetrics(SystemFacts& facts) {
     const auto metrics = FrameFollowsMonitorDpi()
                              ? User32Function<MetricsForDpi>("GetSystemMetricsForDpi")
                              : nullptr;
-    HMODULE shcore = metrics ? LoadSystemLibrary("shcore.dll") : nullptr;
-    const auto dpiOf = LateFunction<DpiForMonitor>(shcore, "GetDpiForMonitor");
-    UINT dpiX = 0;
-    UINT dpiY = 0;
-    constexpr int EffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
-    if (!dpiOf ||
-        dpiOf(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), EffectiveDpi, &dpiX,
-              &dpiY) != S_OK ||
-        dpiX == 0) {
+    const UINT dpi = metrics ? PrimaryMonitorDpi() : 0;
+    if (dpi == 0) {
         facts.CxBorder = GetSystemMetrics(SM_CXBORDER);
         facts.CyBorder = GetSystemMetrics(SM_CYBORDER);
         facts.CxDlgFrame = GetSystemMetrics(SM_CXDLGFRAME);
     } else {
-        facts.CxBorder = metrics(SM_CXBORDER, dpiX);
-        facts.CyBorder = metrics(SM_CYBORDER, dpiX);
-        facts.CxDlgFrame = metrics(SM_CXDLGFRAME, dpiX);
+        facts.CxBorder = metrics(SM_CXBORDER, dpi);
+        facts.CyBorder = metrics(SM_CYBORDER, dpi);
+        facts.CxDlgFrame = metrics(SM_CXDLGFRAME, dpi);
     }
-    if (shcore)
-        FreeLibrary(shcore);
 }
 
 }  // namespace
+
+// The calls come with Windows 10 1607 (shcore's with 8.1), so they are looked up.
+unsigned PrimaryMonitorDpi() {
+    const HMODULE shcore = LoadSystemLibrary("shcore.dll");
+    const auto dpiOf = LateFunction<DpiForMonitor>(shcore, "GetDpiForMonitor");
+    UINT dpiX = 0;
+    UINT dpiY = 0;
+    constexpr int EffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+    if (!dpiOf || dpiOf(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), EffectiveDpi,
+                        &dpiX, &dpiY) != S_OK)
+        dpiX = 0;
+    if (shcore)
+        FreeLibrary(shcore);
+    return dpiX;
+}
+
+int SmallIconSize() {
+    const auto metrics = User32Function<MetricsForDpi>("GetSystemMetricsForDpi");
+    const UINT dpi = metrics ? PrimaryMonitorDpi() : 0;
+    return dpi != 0 ? metrics(SM_CXSMICON, dpi) : GetSystemMetrics(SM_CXSMICON);
+}
 
 SystemFacts ReadSystemFacts() {
     SystemFacts facts{};

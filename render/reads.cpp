@@ -55,9 +55,10 @@ int BlendedLevel(ReadBlend blend, int level) {
 }
 
 LensRect CheckPatchRect(int clientWidth, int clientHeight) {
-    const int right = clientWidth - 1;
+    // The middle of the bottom frame: no corner shape of any Windows reaches it.
+    const int left = (clientWidth - CheckPatchWidth) / 2;
     const int bottom = clientHeight - 1;
-    return {right - CheckPatchWidth, bottom - CheckPatchHeight, right, bottom};
+    return {left, bottom - CheckPatchHeight, left + CheckPatchWidth, bottom};
 }
 
 ReadsVerdict JudgeReads(const uint32_t* drawn, const uint32_t* read, int count, ReadBlend* blend) {

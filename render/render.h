@@ -180,7 +180,7 @@ enum ReadsVerdict { ReadsUnproven, ReadsExact, ReadsBlended };
 // back: c * 254 / 255 rounded to the nearest level, or cut off.
 enum ReadBlend { ReadBlendNone, ReadBlendRounded, ReadBlendTruncated };
 int BlendedLevel(ReadBlend blend, int level);
-// The patch the lens draws in the bottom-right corner of its frame: white,
+// The patch the lens draws in the middle of its bottom frame: white,
 // 0x80 grey and 0x7F grey, two columns each, two rows (0x00RRGGBB). White and
 // 0x80 change under the blend in every channel; 0x7F tells a rounded blend
 // from a cut-off one.
@@ -189,7 +189,7 @@ constexpr int CheckPatchHeight = 2;
 constexpr int CheckPatchPixelCount = CheckPatchWidth * CheckPatchHeight;
 extern const uint32_t CheckPatchPixels[CheckPatchPixelCount];
 // Where the patch lies in a lens client area of this size: in the frame
-// below the image, one pixel in from the right and the bottom.
+// below the image, centred, one pixel in from the bottom.
 LensRect CheckPatchRect(int clientWidth, int clientHeight);
 // Which verdict the screen's read of pixels drawn as drawn gives (0x00RRGGBB,
 // count of them): exact where they match, blended where exactly one blend

@@ -203,8 +203,9 @@ void CreateDrawingResources() {
     PassMask = CreateBitmap(1, 1, 1, 1, nullptr);
 
     CommonCursor = LoadCursorA(ProgramModule, "acr");
+    // A file of its own, not a resource: LoadImage wants no module for it.
     ReadingCursorFile = static_cast<HCURSOR>(
-        LoadImageA(ProgramModule, "rdc.cur", IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE));
+        LoadImageA(nullptr, "rdc.cur", IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE));
     // Without the file the pointer would vanish in Reading mode; show the arrow.
     ReadingCursor = ReadingCursorFile ? ReadingCursorFile : LoadCursorA(nullptr, IDC_ARROW);
     ProCursor = LoadCursorA(nullptr, IDC_ARROW);

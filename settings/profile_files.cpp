@@ -12,6 +12,13 @@ constexpr char ChoiceFileName[] = "Vellix.ini";
 constexpr char ChoiceKey[] = "Active profile=";
 // Where a new file text is written before it replaces the old file.
 constexpr char TemporarySuffix[] = ".tmp";
+// A file that cannot be written is tried again a moment later: a sync or
+// backup tool may hold it for a moment.
+constexpr int WriteTries = 3;
+constexpr DWORD WriteRetryMs = 100;
+
+// Set by every save that fails, cleared by one that succeeds.
+bool LastSaveFailed;
 
 char SettingsText[SettingsTextCapacity];
 
@@ -122,14 +129,21 @@ bool WriteTextFile(const char* name, const char* text) {
     char temporary[MAX_PATH];
     if (!JoinPath(temporary, sizeof(temporary), name, strlen(name), TemporarySuffix))
         return false;
+    for (int tried = 1;; ++tried) {
+        if (MayReplace(name)) {
+            if (WriteWholeFile(temporary, text) &&
+                MoveFileExA(temporary, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                return true;
+            DeleteFileA(temporary);
+        }
+        if (tried == WriteTries)
+            return false;
+        Sleep(WriteRetryMs);
+    }
+}
 
-    if (!MayReplace(name))
-        return false;
-    if (WriteWholeFile(temporary, text) &&
-        MoveFileExA(temporary, name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    DeleteFileA(temporary);
-    return false;
+bool SettingsUnsaved() {
+    return LastSaveFailed;
 }
 
 void ReadProfileChoice() {
@@ -144,11 +158,12 @@ void ReadProfileChoice() {
     }
 }
 
-void SaveProfileChoice() {
+bool SaveProfileChoice() {
     if (ChoiceUnread)
-        return;
+        return true;
     ComposeProfileChoiceText(LensSettings.ActiveProfile, SettingsText, sizeof(SettingsText));
-    WriteTextFile(ChoiceFileName, SettingsText);
+    LastSaveFailed = !WriteTextFile(ChoiceFileName, SettingsText);
+    return !LastSaveFailed;
 }
 
 void LoadActiveProfile() {
@@ -165,16 +180,18 @@ void LoadActiveProfile() {
     }
 }
 
-void SaveActiveProfile() {
+bool SaveActiveProfile() {
     ComposeProfileText(LensSettings, SettingsText, sizeof(SettingsText));
     const char* name = ProfileFileName(LensSettings.ActiveProfile);
-    if (name && !ProfileUnread[LensSettings.ActiveProfile])
-        WriteTextFile(name, SettingsText);
+    if (!name || ProfileUnread[LensSettings.ActiveProfile])
+        return true;
+    LastSaveFailed = !WriteTextFile(name, SettingsText);
+    return !LastSaveFailed;
 }
 
-void SwitchProfile(int profile) {
-    if (LensSettings.ActiveProfile != profile)
-        SaveActiveProfile();
+bool SwitchProfile(int profile) {
+    const bool saved = LensSettings.ActiveProfile == profile || SaveActiveProfile();
     LensSettings.ActiveProfile = static_cast<int8_t>(profile);
     LoadActiveProfile();
+    return saved;
 }

@@ -125,17 +125,22 @@ int ModeNumber(const LensSettingsRecord& s);
 // value yields its default; nothing is ever reported.
 // "Vellix.ini" -> ActiveProfile (any number 0..255, also one without a file).
 void ReadProfileChoice();
-// ActiveProfile -> "Vellix.ini", unchanged.
-void SaveProfileChoice();
+// ActiveProfile -> "Vellix.ini", unchanged. The saves return false where the
+// file could not be written (a file left alone because it could not be read
+// counts as saved).
+bool SaveProfileChoice();
 // The active profile's file -> the stored fields, each within its
 // valid values; no file (or no profile 1..5) gives ProfileDefaults.
 void LoadActiveProfile();
 // The stored fields -> the active profile's file (profiles 1..5 only).
-void SaveActiveProfile();
+bool SaveActiveProfile();
 // Profile command of the tray menu: saves the profile being left (only when
 // profile differs from the active one), makes profile active and loads it.
 // Choosing the active profile drops the changes made since it was saved.
-void SwitchProfile(int profile);
+// False where the profile left could not be saved.
+bool SwitchProfile(int profile);
+// Whether the last save failed; true until a save succeeds.
+bool SettingsUnsaved();
 
 // Whether a file (not a folder) of exactly that name exists; a name with
 // wildcards names none. Narrow names are read in the system's code page.
@@ -158,8 +163,9 @@ bool JoinPath(Char* out, size_t capacity, const Char* head, size_t headLength, c
 // apart. Free with ReleaseText.
 char* ReadTextFile(const char* name, bool* unreadable = nullptr);
 void ReleaseText(char* text);
-// Replaces the file with the text's bytes (without the zero). The old file
-// stays as it was unless the whole new text was written; false then.
+// Replaces the file with the text's bytes (without the zero), tried three
+// times 100 ms apart. The old file stays as it was unless the whole new text
+// was written; false then.
 bool WriteTextFile(const char* name, const char* text);
 
 // Start-up: StartDirectory and ProgramPath, once.

@@ -13,6 +13,7 @@
 namespace {
 
 std::string VellixExe;
+std::string WindowsPathExe;
 
 constexpr UINT TrayMessage = 0x8010;
 constexpr UINT TrayId = 555;
@@ -83,14 +84,17 @@ LRESULT CALLBACK PatternProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Picks --vellix=PATH out of the test program's arguments.
+// Picks --vellix=PATH and --windows-path=PATH out of the test program's arguments.
 struct ArgumentReader {
     ArgumentReader() {
         int argc = __argc;
         char** argv = __argv;
-        for (int i = 1; i < argc; ++i)
+        for (int i = 1; i < argc; ++i) {
             if (strncmp(argv[i], "--vellix=", 9) == 0)
                 VellixExe = argv[i] + 9;
+            if (strncmp(argv[i], "--windows-path=", 15) == 0)
+                WindowsPathExe = argv[i] + 15;
+        }
     }
 } ReadArguments;
 
@@ -98,6 +102,10 @@ struct ArgumentReader {
 
 const std::string& VellixPath() {
     return VellixExe;
+}
+
+const std::string& WindowsPathProgram() {
+    return WindowsPathExe;
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -185,7 +193,12 @@ bool LensVisible(const VellixRun& run) {
 
 bool ShowLens(VellixRun& run) {
     TrayClick(run, WM_LBUTTONUP);
-    return WaitFor([&] { return LensVisible(run); });
+    // A show can make the input layer anew, in another way (see the colour check).
+    return WaitFor([&] {
+        if (const HWND layer = FindProcessWindow(run.process.dwProcessId, "MyWindowClass_a"))
+            run.overlay = layer;
+        return LensVisible(run);
+    });
 }
 
 void SendKey(HWND window, WPARAM key) {
@@ -352,6 +365,23 @@ void ReadTooltipTools(HWND tooltip, std::map<HWND, std::wstring>& tips) {
 }
 
 }  // namespace
+
+HWND WaitForNewTrayTip(const std::map<HWND, std::wstring>& before) {
+    HWND icon = nullptr;
+    WaitFor([&] {
+        for (const auto& tip : TrayTips())
+            if (before.count(tip.first) == 0)
+                icon = tip.first;
+        return icon != nullptr;
+    });
+    return icon;
+}
+
+std::wstring TrayTipOf(HWND icon) {
+    const std::map<HWND, std::wstring> tips = TrayTips();
+    const auto it = tips.find(icon);
+    return it == tips.end() ? L"(no tip)" : it->second;
+}
 
 std::map<HWND, std::wstring> TrayTips() {
     std::map<HWND, std::wstring> tips;

@@ -22,6 +22,9 @@ struct VellixRun {
 
 // Path of Vellix.exe, from the --vellix= argument of the test program.
 const std::string& VellixPath();
+// The test build's second program, which takes the Windows path under Wine
+// (--windows-path=); empty where not given.
+const std::string& WindowsPathProgram();
 
 // Waits for the condition, pumping this thread's messages, for up to timeoutMs.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 30000);
@@ -65,6 +68,11 @@ std::vector<COLORREF> ReadWindowPixels(HWND window, const RECT& client);
 // The tips of the tray's icons as the shell shows them: each icon's tool
 // window and its text, read from the tooltips of the process that owns them.
 std::map<HWND, std::wstring> TrayTips();
+// The icon among the tips that was not there before, once the shell shows
+// it; nullptr after the timeout.
+HWND WaitForNewTrayTip(const std::map<HWND, std::wstring>& before);
+// The tip of that icon now; "(no tip)" where the shell shows none.
+std::wstring TrayTipOf(HWND icon);
 
 // Screen pixels of a rectangle, read through GDI, row by row (COLORREF values).
 std::vector<COLORREF> ReadScreen(const RECT& r);

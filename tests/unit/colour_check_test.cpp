@@ -136,11 +136,12 @@ TEST(ReadsCheck, UndoingTheBlendTakesEachChannelOnItsOwn) {
 }
 
 TEST(ReadsCheck, ThePatchLiesInTheFrameBelowTheImageOfEveryLayout) {
-    // 444 x 254 window, client edge 2 each side: client 440 x 250.
+    // 444 x 254 window, client edge 2 each side: client 440 x 250. In the
+    // middle of the bottom frame, where no rounded corner reaches.
     const LensRect r = CheckPatchRect(440, 250);
-    EXPECT_EQ(r.left, 433);
+    EXPECT_EQ(r.left, 217);
     EXPECT_EQ(r.top, 247);
-    EXPECT_EQ(r.right, 439);
+    EXPECT_EQ(r.right, 223);
     EXPECT_EQ(r.bottom, 249);
     const SystemFacts desk = Desk(0, 0, 1280, 1024, 1280, 1024);
     for (int mode : {0, 1, 2})
@@ -153,7 +154,9 @@ TEST(ReadsCheck, ThePatchLiesInTheFrameBelowTheImageOfEveryLayout) {
                 SCOPED_TRACE(std::to_string(mode) + " " + std::to_string(format) + " " +
                              std::to_string(factor));
                 EXPECT_GE(p.top, g.ImageTop + g.ImageHeight + 1);
-                EXPECT_GE(p.left, 0);
+                // Windows 11 rounds by 8 pixels at most.
+                EXPECT_GE(p.left, 8);
+                EXPECT_LE(p.right, g.WindowWidth - 4 - 8);
             }
 }
 
@@ -181,74 +184,117 @@ TEST(LayerWays, TheFirstWayForEachSystem) {
     EXPECT_EQ(WayAfter(LayerNoRedirection, Eight, false), LayerAlphaOne);
 }
 
-TEST(LayerWays, OnlyBlendedMovesOnAndOnlyTheLastWayUndoesTheBlend) {
-    for (LayerWay way : {LayerAlphaZero, LayerExcluded, LayerNoRedirection, LayerAlphaOne})
-        for (ReadsVerdict verdict : {ReadsExact, ReadsUnproven}) {
-            EXPECT_EQ(NextLayerWay(way, verdict, Eleven, false), way);
-            EXPECT_FALSE(LayerUndoesBlend(way, verdict));
-        }
-    EXPECT_TRUE(LayerUndoesBlend(LayerAlphaOne, ReadsBlended));
-    EXPECT_FALSE(LayerUndoesBlend(LayerExcluded, ReadsBlended));
-    // Wine's own layer has no way after it.
-    EXPECT_EQ(NextLayerWay(LayerAlphaZero, ReadsBlended, Ten2004, true), LayerAlphaZero);
-}
-
-// The walk over shows, each show's verdict deciding the way of the next.
+// The walk over shows, each show's verdict deciding the way of the next and
+// the blend its reads undo.
 struct Show {
     ReadsVerdict verdict;
+    ReadBlend found;        // the blend the check identified, where blended
     LayerWay wayChecked;
-    bool undone;  // the blend undone after this show's check
+    ReadBlend fromStart;    // undone from the show's start
+    ReadBlend afterVerdict; // undone from the verdict on
 };
 
 void Walk(const WindowsVersionInfo& v, bool wine, const std::vector<Show>& shows) {
-    LayerWay way = FirstLayerWay(v, wine, true);
+    LayerPlan plan = FirstLayerPlan(FirstLayerWay(v, wine, true));
     for (size_t i = 0; i < shows.size(); ++i) {
         SCOPED_TRACE("show " + std::to_string(i + 1));
-        EXPECT_EQ(way, shows[i].wayChecked);
-        EXPECT_EQ(LayerUndoesBlend(way, shows[i].verdict), shows[i].undone);
-        way = NextLayerWay(way, shows[i].verdict, v, wine);
+        const Show& s = shows[i];
+        EXPECT_EQ(plan.way, s.wayChecked);
+        EXPECT_EQ(plan.blend, s.fromStart);
+        const LayerVerdictOutcome outcome = PlanAfterCheck(plan, s.verdict, s.found, v, wine);
+        EXPECT_EQ(outcome.undoNow, s.afterVerdict);
+        plan = outcome.next;
     }
 }
 
-TEST(LayerWays, WalksWorkedByHand) {
-    // Windows 11, the exclusion accepted but the layer still in the reads;
-    // the layer without redirection surface blended too (neither is known
-    // to happen); a window over the lens at show 4 proves nothing.
+constexpr ReadBlend None = ReadBlendNone;
+constexpr ReadBlend Rounded = ReadBlendRounded;
+constexpr ReadBlend Cut = ReadBlendTruncated;
+
+TEST(LayerWays, ABlendIsUndoneAtOnceOnAnyWayAndTheNextWayIsReadWithoutATable) {
+    // Windows 11, the exclusion accepted but the layer still in the reads:
+    // undone at once; the next way keeps out of the reads.
     Walk(Eleven, false,
-         {{ReadsBlended, LayerExcluded, false},
-          {ReadsBlended, LayerNoRedirection, false},
-          {ReadsBlended, LayerAlphaOne, true},
-          {ReadsUnproven, LayerAlphaOne, false},
-          {ReadsBlended, LayerAlphaOne, true}});
-    // Windows 10 1909: the layer without redirection surface stays out.
-    Walk(Ten1909, false, {{ReadsExact, LayerNoRedirection, false},
-                          {ReadsExact, LayerNoRedirection, false}});
-    // Windows 10 1909, the first check too early to prove anything, then the
-    // layer without redirection surface found blended.
-    Walk(Ten1909, false, {{ReadsUnproven, LayerNoRedirection, false},
-                          {ReadsBlended, LayerNoRedirection, false},
-                          {ReadsBlended, LayerAlphaOne, true}});
+         {{ReadsBlended, Rounded, LayerExcluded, None, Rounded},
+          {ReadsExact, None, LayerNoRedirection, None, None},
+          {ReadsExact, None, LayerNoRedirection, None, None}});
+    // Every way blended, the last one cut off: each blend undone as found;
+    // the last way keeps its table, also through a check that proves nothing.
+    Walk(Eleven, false,
+         {{ReadsBlended, Rounded, LayerExcluded, None, Rounded},
+          {ReadsBlended, Rounded, LayerNoRedirection, None, Rounded},
+          {ReadsBlended, Cut, LayerAlphaOne, None, Cut},
+          {ReadsUnproven, None, LayerAlphaOne, Cut, Cut},
+          {ReadsBlended, Cut, LayerAlphaOne, Cut, Cut},
+          {ReadsExact, None, LayerAlphaOne, Cut, None},
+          {ReadsUnproven, None, LayerAlphaOne, None, None}});
+    // Windows 10 1909, the first check too early to prove anything, then
+    // the layer without redirection surface found blended.
+    Walk(Ten1909, false, {{ReadsUnproven, None, LayerNoRedirection, None, None},
+                          {ReadsBlended, Rounded, LayerNoRedirection, None, Rounded},
+                          {ReadsExact, None, LayerAlphaOne, None, None}});
     // Windows 7 keeps layered windows out of its reads: exact, no table.
-    Walk(Seven, false, {{ReadsExact, LayerAlphaOne, false}});
-    // The Windows path under Wine on a desktop whose compositor keeps the
-    // layer in the reads: the exclusion refused at start-up (see
-    // TheFirstWayForEachSystem), then the alpha-1 layer blended and undone.
-    Walk(Seven, false, {{ReadsBlended, LayerAlphaOne, true}});
+    Walk(Seven, false, {{ReadsExact, None, LayerAlphaOne, None, None}});
+    // The Windows path under Wine (the layer in the reads): the exclusion
+    // accepted, then the alpha-1 layer, both blended and undone at once.
+    Walk(Ten2004, true, {{ReadsBlended, Rounded, LayerExcluded, None, Rounded},
+                         {ReadsBlended, Rounded, LayerAlphaOne, None, Rounded},
+                         {ReadsBlended, Rounded, LayerAlphaOne, Rounded, Rounded}});
+    // Wine's own layer has no way after it.
+    const LayerVerdictOutcome own =
+        PlanAfterCheck(FirstLayerPlan(LayerAlphaZero), ReadsBlended, Rounded, Ten2004, true);
+    EXPECT_EQ(own.next.way, LayerAlphaZero);
+    EXPECT_EQ(own.next.blend, Rounded);
+    EXPECT_EQ(own.undoNow, Rounded);
+}
+
+TEST(LayerWays, ANextWayThatProvesNothingGoesBackToTheBlendedWayForGood) {
+    // The next way proves nothing (a window over the lens, say): back to the
+    // blended way with its table from the start, and there it stays, rather
+    // than reading one level low at every other show.
+    Walk(Eleven, false,
+         {{ReadsBlended, Rounded, LayerExcluded, None, Rounded},
+          {ReadsUnproven, None, LayerNoRedirection, None, None},
+          {ReadsBlended, Rounded, LayerExcluded, Rounded, Rounded},
+          {ReadsBlended, Rounded, LayerExcluded, Rounded, Rounded},
+          {ReadsUnproven, None, LayerExcluded, Rounded, Rounded},
+          // Proven exact there later: no table from then on.
+          {ReadsExact, None, LayerExcluded, Rounded, None},
+          {ReadsExact, None, LayerExcluded, None, None}});
 }
 
 TEST(TrayTip, TheVerdictsPhraseEndsTheTip) {
-    EXPECT_STREQ(ColoursPhrase(ReadsExact), L"colours exact");
-    EXPECT_STREQ(ColoursPhrase(ReadsBlended), L"colours within one level");
-    EXPECT_STREQ(ColoursPhrase(ReadsUnproven), L"colours unproven");
-    EXPECT_EQ(TrayTipText(6, true, ColoursPhrase(ReadsBlended), true),
+    EXPECT_STREQ(ColoursPhrase(ReadsExact, false), L"colours exact");
+    EXPECT_STREQ(ColoursPhrase(ReadsBlended, false), L"colours within one level");
+    EXPECT_STREQ(ColoursPhrase(ReadsUnproven, false), L"colours unproven");
+    // On an HDR monitor the reads are tone-mapped: only exact says more.
+    EXPECT_STREQ(ColoursPhrase(ReadsExact, true), L"colours exact");
+    EXPECT_STREQ(ColoursPhrase(ReadsBlended, true), L"colours approximate (HDR)");
+    EXPECT_STREQ(ColoursPhrase(ReadsUnproven, true), L"colours approximate (HDR)");
+    // A failed save ends the tip until a save succeeds.
+    EXPECT_EQ(TipTrailing(ReadsUnproven, true, true),
+              L"colours approximate (HDR), settings not saved");
+    EXPECT_EQ(TipTrailing(ReadsExact, false, false), L"colours exact");
+    EXPECT_EQ(TrayTipText(6, true, ColoursPhrase(ReadsBlended, false), true),
               L"Vellix \u2013 6\u00D7, Win+Shift+Z, colours within one level");
     // Cut to the record's size, always ended.
     char shortTip[12];
-    AnsiTrayTip(shortTip, 12, 6, true, ColoursPhrase(ReadsExact), 1252);
+    AnsiTrayTip(shortTip, 12, 6, true, ColoursPhrase(ReadsExact, false), 1252);
     EXPECT_STREQ(shortTip, "Vellix - 6x");
     char none[1] = {'x'};
-    AnsiTrayTip(none, 1, 6, true, ColoursPhrase(ReadsExact), 1252);
+    AnsiTrayTip(none, 1, 6, true, ColoursPhrase(ReadsExact, false), 1252);
     EXPECT_EQ(none[0], '\0');
+}
+
+TEST(TrayTip, HdrIsAdvancedColourEnabledWithoutWideColourEnforced) {
+    // Bits: 1 supported, 2 enabled, 4 wide colour enforced.
+    EXPECT_FALSE(AdvancedColourIsHdr(0x0));
+    EXPECT_FALSE(AdvancedColourIsHdr(0x1));  // an HDR display with HDR off
+    EXPECT_TRUE(AdvancedColourIsHdr(0x3));
+    EXPECT_FALSE(AdvancedColourIsHdr(0x7));  // an SDR display in wide colour
+    EXPECT_FALSE(AdvancedColourIsHdr(0x5));
+    // The test display (Xvfb under Wine) has no advanced colour.
+    EXPECT_FALSE(MonitorRunsHdr(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY)));
 }
 
 }  // namespace

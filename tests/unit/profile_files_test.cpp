@@ -248,9 +248,17 @@ TEST_F(ProfileFiles, AFailedReplaceKeepsTheOldFile) {
     LensSettings.MagnifyFactor = 4;
 
     ASSERT_TRUE(SetFileAttributesA("Profile_A.ini", FILE_ATTRIBUTE_READONLY));
-    SaveActiveProfile();
+    EXPECT_FALSE(SaveActiveProfile());
+    EXPECT_TRUE(SettingsUnsaved());
     EXPECT_EQ(ReadFileBytes("Profile_A.ini"), ProProfile);
     EXPECT_FALSE(FileExists("Profile_A.ini.tmp"));
+    // Leaving the profile says so too; the save of another clears it, until
+    // the next failure.
+    EXPECT_FALSE(SwitchProfile(2));
+    EXPECT_TRUE(SwitchProfile(1));
+    EXPECT_FALSE(SettingsUnsaved());
+    EXPECT_EQ(ReadFileBytes("Profile_A.ini"), ProProfile);
+    LensSettings.MagnifyFactor = 4;
     ASSERT_TRUE(SetFileAttributesA("Profile_A.ini", FILE_ATTRIBUTE_NORMAL));
 
     // Held open by another program that does not allow deleting it.
@@ -271,8 +279,30 @@ TEST_F(ProfileFiles, AFailedReplaceKeepsTheOldFile) {
     RemoveDirectoryA("Profile_A.ini.tmp");
 
     // Once it can be replaced again, it is.
-    SaveActiveProfile();
+    EXPECT_TRUE(SaveActiveProfile());
+    EXPECT_FALSE(SettingsUnsaved());
     EXPECT_NE(ReadFileBytes("Profile_A.ini").find("Magnify Factor=4;"), std::string::npos);
+}
+
+DWORD WINAPI CloseAfterAMoment(void* handle) {
+    Sleep(120);
+    CloseHandle(static_cast<HANDLE>(handle));
+    return 0;
+}
+
+// A file held for a moment (a sync tool, a backup) is written once it is let go:
+// three tries, 100 ms apart.
+TEST_F(ProfileFiles, AFileHeldForAMomentIsWrittenOnALaterTry) {
+    Put("Vellix.ini", "Active profile=1;");
+    const HANDLE held = CreateFileA("Vellix.ini", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const HANDLE releaser = CreateThread(nullptr, 0, CloseAfterAMoment, held, 0, nullptr);
+    ASSERT_NE(releaser, nullptr);
+    EXPECT_TRUE(WriteTextFile("Vellix.ini", "Active profile=2;"));
+    WaitForSingleObject(releaser, INFINITE);
+    CloseHandle(releaser);
+    EXPECT_EQ(ReadFileBytes("Vellix.ini"), "Active profile=2;");
 }
 
 TEST_F(ProfileFiles, AFileHeldByAnotherProgramIsReadOrLeftAlone) {

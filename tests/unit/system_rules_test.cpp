@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "app/ids.h"
+#include "geometry/geometry.h"
 
 namespace {
 
@@ -32,6 +33,42 @@ TEST(AccessibilityShortcuts, OnlyAnUnusedFeaturesShortcutIsClearedAndExactlyThat
     EXPECT_EQ(ShortcutFlagsRestored(Available | SKF_STICKYKEYSON, 0), Available | SKF_STICKYKEYSON);
     // A stray bit in the record kept cannot set anything but the shortcut bits.
     EXPECT_EQ(ShortcutFlagsRestored(0, 0xFFFFFFFFu), Shortcut | Confirm);
+}
+
+TEST(AccessibilityShortcuts, ClearedOnlyWhileTheLensIsShownAndTheProgramInFront) {
+    using M = ShortcutMoment;
+    using S = ShortcutStep;
+    const struct {
+        ShortcutMoment moment;
+        S shown, hidden;  // with the lens shown, hidden
+    } cases[] = {
+        {M::Show, S::Clear, S::Clear},
+        {M::ForegroundLost, S::SetAgain, S::Leave},
+        {M::ForegroundRegained, S::Clear, S::Leave},
+        {M::Hide, S::SetAgain, S::SetAgain},
+        {M::Exit, S::SetAgain, S::SetAgain},
+        {M::SessionEnd, S::SetAgain, S::SetAgain},
+        {M::Crash, S::SetAgain, S::SetAgain},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.moment));
+        EXPECT_EQ(ShortcutStepAt(c.moment, true), c.shown);
+        EXPECT_EQ(ShortcutStepAt(c.moment, false), c.hidden);
+    }
+}
+
+TEST(SingleCopy, AMutexThatCannotBeOpenedMeansAnotherCopyRuns) {
+    EXPECT_FALSE(AnotherCopyRuns(true, ERROR_SUCCESS));
+    EXPECT_TRUE(AnotherCopyRuns(true, ERROR_ALREADY_EXISTS));
+    // Made by an elevated copy: a normal one may not even open it.
+    EXPECT_TRUE(AnotherCopyRuns(false, ERROR_ACCESS_DENIED));
+    // No mutex for another reason: Vellix runs without one.
+    EXPECT_FALSE(AnotherCopyRuns(false, ERROR_INVALID_HANDLE));
+}
+
+TEST(TrayIcon, MadeAtTheSmallIconSizeOfThePrimaryMonitor) {
+    // The test desktop runs at 96 DPI, the DPI the session started with.
+    EXPECT_EQ(SmallIconSize(), GetSystemMetrics(SM_CXSMICON));
 }
 
 TEST(WindowsVersions, DpiAwarenessAndDynamicTimerPerVersion) {
