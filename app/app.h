@@ -10,11 +10,15 @@
 #include "render/render.h"
 #include "settings/shared.h"
 
-// Controller flags; each holds 0 or 1. LensActive and Initialised, which the
-// drawing and the copies read too, are with the windows in settings/shared.h.
-extern int LensShown;
-extern int MenuIdle;
-extern int FirstShow;
+// The lens's state is the controller's (app/controller.cpp), read everywhere
+// through LensShown() and LensActive() (settings/shared.h); with it, whether
+// the tray menu is open. At start-up: hidden, the menu closed, a first show to come.
+void ResetLensState();
+bool TrayMenuOpen();
+void TrayMenuOpening();
+void TrayMenuClosed();
+// Tests only: the lens taken as in that state, its windows untouched.
+void SetLensStateForTest(LensState state);
 
 // The whole program: start-up, message loop, shutdown. Returns the exit code.
 int RunVellix(HINSTANCE module);
@@ -53,8 +57,7 @@ void ForgetModeCursor();
 // modifiers) moves the pointer; of the repeats only those of actingArrow, the
 // arrow last pressed during this show, act.
 enum KeyAction { KeyNothing, KeyHide, KeyToggle, KeyCopyText, KeyCopySwatch, KeyMovePointer };
-KeyAction KeyDownAction(WPARAM key, LPARAM flags, int lensShown, int lensActive = 0,
-                        WPARAM actingArrow = 0);
+KeyAction KeyDownAction(WPARAM key, LPARAM flags, LensState lens, WPARAM actingArrow = 0);
 // Where an arrow key moves the pointer from `from`: one screen pixel its way;
 // false when the key is no arrow or that pixel lies on no monitor.
 bool ArrowTarget(WPARAM key, const MonitorSet& monitors, POINT from, POINT* to);
@@ -63,7 +66,7 @@ void ForgetActingArrow();
 
 // What a tray callback event does, given the event before it.
 enum TrayAction { TrayNothing, TrayToggle, TrayShow, TrayOpenMenu };
-TrayAction TrayEventAction(UINT event, UINT previous, int lensShown, int menuIdle);
+TrayAction TrayEventAction(UINT event, UINT previous, bool lensShown, bool menuOpen);
 
 // The wheel's deltas add up to whole notches of 120 (positive away from the
 // user); *pending keeps the rest, dropped when the direction changes. The
@@ -76,7 +79,7 @@ int SteppedFactor(int stored, int proFlag, int notches);
 // Whether the hotkey shows the lens: only while it is hidden and the tray
 // menu closed, and not while the key that has just hidden it is still down
 // (the combination's Win key hides a shown lens; its Z must not show it again).
-bool HotkeyShows(int lensShown, int menuIdle, bool hidingKeyDown);
+bool HotkeyShows(bool lensShown, bool menuOpen, bool hidingKeyDown);
 // The tray tooltip, for instance "Vellix – 4×, Win+Shift+Z", or "… Win+Shift+Z
 // not available" where the hotkey could not be registered, then ", " and the
 // trailing phrase if one is given. typographic false: '-' and 'x' instead.

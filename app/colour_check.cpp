@@ -269,7 +269,7 @@ void ConcludeColourCheck(ReadsVerdict verdict, ReadBlend blend) {
     if (SetReadsUnblend(outcome.undoNow)) {
         // The picture, the text and what the copies take, read anew.
         ForgetShownPicture();
-        if (LensShown == 1 && LensActive == 1)
+        if (LensActive())
             RefreshLens();
     }
     UpdateTrayTip();

@@ -16,11 +16,6 @@ HWND LensWindow;
 HWND InputOverlay;
 HDC LensDC;
 
-int LensShown;
-int LensActive;
-int MenuIdle = 1;
-int FirstShow = 1;
-int Initialised;
 bool HotkeyRegistered;
 
 namespace {
@@ -59,7 +54,7 @@ bool IsArrowKey(WPARAM key) {
 // A key that hides a shown lens is remembered: while it is down, the hotkey
 // whose part it is does not show the lens again.
 void HideByKey(WPARAM key) {
-    if (LensShown == 1)
+    if (LensShown())
         HidingKey = key;
     HideLens();
 }
@@ -81,7 +76,7 @@ void MovePointerByKey(WPARAM key, LPARAM flags) {
 }
 
 void OnKeyDown(WPARAM key, LPARAM flags) {
-    switch (KeyDownAction(key, flags, LensShown, LensActive, ActingArrow)) {
+    switch (KeyDownAction(key, flags, ShellLensState, ActingArrow)) {
     case KeyMovePointer: MovePointerByKey(key, flags); break;
     case KeyHide: HideByKey(key); break;
     case KeyCopySwatch: CopyColourSwatch(); break;
@@ -108,7 +103,7 @@ bool HidingKeyDown() {
 }
 
 void OnHotkey(WPARAM id) {
-    if (id == LensHotkeyId && HotkeyShows(LensShown, MenuIdle, HidingKeyDown()))
+    if (id == LensHotkeyId && HotkeyShows(LensShown(), TrayMenuOpen(), HidingKeyDown()))
         ShowLensMagnifying();
 }
 
@@ -170,8 +165,8 @@ void OnTimer(WPARAM id) {
 }
 
 void OnExitMenuLoop() {
-    if (LensShown == 0)
-        MenuIdle = 1;
+    if (!LensShown())
+        TrayMenuClosed();
 }
 
 // Windows closes a tray menu when another program takes the foreground. Wine
@@ -179,7 +174,7 @@ void OnExitMenuLoop() {
 // menu, which stays open and keeps the lens from showing.
 // The accessibility shortcuts are the user's while another program is in front.
 void OnActivateApp(WPARAM active) {
-    if (active == FALSE && MenuIdle == 0)
+    if (active == FALSE && TrayMenuOpen())
         EndMenu();
     AccessibilityShortcutsAt(active ? ShortcutMoment::ForegroundRegained
                                     : ShortcutMoment::ForegroundLost);
@@ -192,7 +187,7 @@ void OnActivateApp(WPARAM active) {
 // foreground back as the menu needs, or closes. Windows' own menu loop keeps
 // track of the foreground itself.
 void OnEnterIdle(WPARAM source) {
-    if (source != MSGF_MENU || MenuIdle != 0 || !RunningUnderWine())
+    if (source != MSGF_MENU || !TrayMenuOpen() || !RunningUnderWine())
         return;
     DWORD owner = 0;
     GetWindowThreadProcessId(GetForegroundWindow(), &owner);
@@ -202,13 +197,13 @@ void OnEnterIdle(WPARAM source) {
 
 void OnTrayCallback(LPARAM event) {
     const UINT now = LOWORD(event);
-    const TrayAction action = TrayEventAction(now, LastTrayEvent, LensShown, MenuIdle);
+    const TrayAction action = TrayEventAction(now, LastTrayEvent, LensShown(), TrayMenuOpen());
     LastTrayEvent = now;
     if (action == TrayOpenMenu) {
-        MenuIdle = 0;
+        TrayMenuOpening();
         ShowTrayMenu();
         // The menu is closed now, whether or not its loop said so.
-        MenuIdle = 1;
+        TrayMenuClosed();
         // The lens window was made foreground for the menu; hidden, it would
         // swallow the user's typing.
         Shell_NotifyIconA(NIM_SETFOCUS, &TrayIcon);
@@ -312,7 +307,7 @@ void OnTaskbarCreated() {
 // desk's edges at once. The rest of the layout waits for the next show.
 void OnDisplayChange() {
     RenewTrayIcon(false);
-    if (Initialised != 1)
+    if (!Initialised())
         return;
     ReadDesk();
     RemakeScreenDC();
@@ -530,21 +525,20 @@ DpiMode DpiModeFor(const WindowsVersionInfo& v) {
     return DpiSystemAware;
 }
 
-KeyAction KeyDownAction(WPARAM key, LPARAM flags, int lensShown, int lensActive,
-                        WPARAM actingArrow) {
+KeyAction KeyDownAction(WPARAM key, LPARAM flags, LensState lens, WPARAM actingArrow) {
     // A held key acts once: bit 30 marks the keyboard's repeats. A repeat
     // that finds the lens shown belongs to a key pressed before the show,
     // such as the hotkey's Z still held after its Win key was let go. Only a
     // held arrow pressed during the show moves on.
     const bool repeat = (static_cast<DWORD>(flags) & 0x40000000u) != 0;
-    if (IsArrowKey(key) && lensShown == 1 && lensActive == 1)
+    if (IsArrowKey(key) && lens == LensState::ShownMagnifying)
         return !repeat || key == actingArrow ? KeyMovePointer : KeyNothing;
     if (repeat)
         return KeyNothing;
     if (!IsKeptKey(key))
         return KeyHide;
     // A hidden lens has nothing to act on.
-    if (lensShown != 1)
+    if (lens == LensState::Hidden)
         return KeyNothing;
     if (key == VK_SHIFT)
         return KeyCopySwatch;
@@ -572,17 +566,17 @@ void ForgetActingArrow() {
     ActingArrow = 0;
 }
 
-TrayAction TrayEventAction(UINT event, UINT previous, int lensShown, int menuIdle) {
+TrayAction TrayEventAction(UINT event, UINT previous, bool lensShown, bool menuOpen) {
     switch (event) {
     case WM_LBUTTONUP: return TrayToggle;
     // The keyboard's Enter can come twice: it only shows, Esc hides.
-    case NIN_KEYSELECT: return lensShown == 0 && menuIdle == 1 ? TrayShow : TrayNothing;
+    case NIN_KEYSELECT: return !lensShown && !menuOpen ? TrayShow : TrayNothing;
     // A right click brings WM_RBUTTONUP then WM_CONTEXTMENU: one menu.
     case WM_CONTEXTMENU:
         if (previous == WM_RBUTTONUP)
             return TrayNothing;
         [[fallthrough]];
-    case WM_RBUTTONUP: return lensShown == 0 && menuIdle == 1 ? TrayOpenMenu : TrayNothing;
+    case WM_RBUTTONUP: return !lensShown && !menuOpen ? TrayOpenMenu : TrayNothing;
     // NIN_SELECT follows a left click's WM_LBUTTONUP.
     default: return TrayNothing;
     }

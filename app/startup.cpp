@@ -3,19 +3,20 @@
 // values and makes the first drawing objects, in the order the steps below keep.
 #include "app/app.h"
 
+#include "avoidance/avoidance.h"
+
 #include "geometry/geometry.h"
 #include "render/render.h"
 #include "settings/settings.h"
 #include "settings/shared.h"
 
 void InitSettings() {
-    FirstShow = 1;
+    ResetLensState();
     LensSettings.SavedNormalFormat = 0;
     LensSettings.SavedReadingFormat = 0;
     OverlayBuiltWidth = 1;
     OverlayBuiltHeight = 1;
-    Dodged = 0;
-    MovedAside = 0;
+    ResetAvoidance();
 
     CreateEarlyDrawingObjects();
 
@@ -23,9 +24,6 @@ void InitSettings() {
     TestStartupShortcut();
 
     RecordStartPaths();
-
-    MenuIdle = 1;
-    LensShown = 0;
 
     ProfileDefaults = StandardProfileDefaults();
     ReadProfileChoice();

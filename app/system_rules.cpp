@@ -131,7 +131,7 @@ ShortcutStep ShortcutStepAt(ShortcutMoment moment, bool lensShown) {
 }
 
 void AccessibilityShortcutsAt(ShortcutMoment moment) {
-    switch (ShortcutStepAt(moment, LensShown == 1)) {
+    switch (ShortcutStepAt(moment, LensShown())) {
     case ShortcutStep::Clear: SuspendShortcuts(); break;
     case ShortcutStep::SetAgain: RestoreShortcuts(); break;
     case ShortcutStep::Leave: break;

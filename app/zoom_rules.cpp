@@ -43,8 +43,8 @@ int SteppedFactor(int stored, int proFlag, int notches) {
     return factor;
 }
 
-bool HotkeyShows(int lensShown, int menuIdle, bool hidingKeyDown) {
-    return lensShown == 0 && menuIdle == 1 && !hidingKeyDown;
+bool HotkeyShows(bool lensShown, bool menuOpen, bool hidingKeyDown) {
+    return !lensShown && !menuOpen && !hidingKeyDown;
 }
 
 std::wstring TrayTipText(int zoom, bool hotkeyRegistered, const wchar_t* trailing,

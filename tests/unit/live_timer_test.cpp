@@ -98,7 +98,7 @@ protected:
         LensSettings.WindowFormat = 24;
         LensSettings.DynamicRefresh = 1;
         ShowOrHideLens();
-        ASSERT_EQ(LensShown, 1);
+        ASSERT_TRUE(LensShown());
         // Well away from the lens's home and its return lines.
         ASSERT_TRUE(PlacePointer(Geometry.SourceColumns, Geometry.SourceRows));
     }
@@ -146,22 +146,22 @@ TEST_F(LiveTimer, TicksGoOnThroughAnAvoidancePauseAndFollowThePointer) {
     const int homeTop = Geometry.WorkAreaHeight - Geometry.WindowHeight;
     ASSERT_TRUE(PlacePointer(homeLeft + 20, homeTop + 20));
     const DWORD start = GetTickCount();
-    while (Dodged == 0 && GetTickCount() - start < 20000)
+    while (!Dodged() && GetTickCount() - start < 20000)
         HandleTicks(1);
-    ASSERT_EQ(Dodged, 1);
-    while (MovedAside == 0 && GetTickCount() - start < 20000)
+    ASSERT_TRUE(Dodged());
+    while (!MovedAside() && GetTickCount() - start < 20000)
         HandleTicks(1);
-    ASSERT_EQ(MovedAside, 1);
-    EXPECT_EQ(DodgeArmed, 1);
+    ASSERT_TRUE(MovedAside());
+    EXPECT_EQ(AvoidanceState, DodgeState::Aside);  // its checks armed again
     // After the pause the same timer still refreshes at every tick.
     EXPECT_EQ(HandleTicks(20).refreshed, 20);
     EXPECT_EQ(PendingTicks(), 1);
 
     // Far left of the return line: a tick brings the lens home.
     ASSERT_TRUE(PlacePointer(Geometry.SourceColumns, Geometry.SourceRows));
-    while (Dodged == 1 && GetTickCount() - start < 20000)
+    while (Dodged() && GetTickCount() - start < 20000)
         HandleTicks(1);
-    EXPECT_EQ(Dodged, 0);
+    EXPECT_FALSE(Dodged());
 }
 
 // Over a still screen the ticks leave the window alone, yet what changes
@@ -203,10 +203,10 @@ TEST_F(LiveTimer, AStillScreenIsLeftAloneUntilTheSelfImageOrThePointerMoves) {
     }
     EXPECT_TRUE(still);
     // As the end of an avoidance pause sets it: the self-image moves.
-    MovedAside = 1;
+    SetDodgeStateForTest(DodgeState::Aside);
     HandleTicks(1);
     EXPECT_EQ(untouched(), 0);
-    MovedAside = 0;
+    SetDodgeStateForTest(DodgeState::Home);
     HandleTicks(1);
     fill();
     ASSERT_TRUE(PlacePointer(x - 1, y));
@@ -244,7 +244,7 @@ TEST_F(LiveTimer, AMoveIntoHomeSendsTheInactiveLensAside) {
     ClientToScreen(InputOverlay, &origin);
     SendMessageA(InputOverlay, WM_MOUSEMOVE, 0,
                  MAKELPARAM(homeLeft + 20 - origin.x, homeTop + 20 - origin.y));
-    EXPECT_EQ(Dodged, 1);
+    EXPECT_TRUE(Dodged());
     EXPECT_EQ(PendingTicks(), 0);
 }
 
