@@ -7,6 +7,8 @@
 #include <string>
 
 #include "app/ids.h"
+#include "app/run_facts.h"
+#include "app/windows_path.h"
 #include "render/render.h"
 #include "settings/shared.h"
 
@@ -97,28 +99,6 @@ bool AnotherCopyRuns(bool made, DWORD error);
 // The message at Exit where the settings could not be saved in the folder.
 std::wstring NotSavedText(const wchar_t* folder);
 
-// The input layer's way of staying out of the screen reads.
-struct WindowsVersionInfo {
-    DWORD major, minor, build;
-};
-bool RunningUnderWine();
-WindowsVersionInfo WindowsVersion();  // the real version, whatever the manifest says
-bool ExcludeFromCaptureSupported(const WindowsVersionInfo& v);
-
-// The ways of keeping the input layer out of the screen reads, in the order
-// they are tried. The self-check after each show walks them: only a
-// "blended" verdict moves on to the next way.
-enum LayerWay {
-    LayerAlphaZero,      // Wine: alpha 0, where X still gives the layer the input
-    LayerExcluded,       // black at alpha 1, excluded from capture (build 19041+)
-    LayerNoRedirection,  // a window without redirection surface: nothing to blend
-    LayerAlphaOne,       // black at alpha 1; its blend undone where the check finds it
-};
-// The first way for this system. windowsPath: the layer is made as on
-// Windows even under Wine (only the test build's second program does that).
-LayerWay FirstLayerWay(const WindowsVersionInfo& v, bool wine, bool windowsPath);
-// The way tried when this one is refused or found blended; the last is its own.
-LayerWay WayAfter(LayerWay way, const WindowsVersionInfo& v, bool wine);
 // The way of the next show and the blend its reads undo, walked by the
 // verdicts: "blended" undoes the blend at once, on any way, and moves on to
 // the next way, read without a table until its own verdict; "unproven" there
@@ -147,22 +127,11 @@ std::wstring TipTrailing(ReadsVerdict verdict, bool hdr, bool unsaved);
 bool AdvancedColourIsHdr(UINT32 value);
 bool MonitorRunsHdr(HMONITOR monitor);
 
-// Under Wine the shipped program keeps Wine's own way (false). The test
-// build's second program replaces this function: it answers true with the
-// system to act as in *asIf, so that Wine runs the Windows path.
-bool WindowsPathUnderWine(WindowsVersionInfo* asIf);
-// SetWindowDisplayAffinity's exclusion, read back; false where refused. The
-// second program can answer true while the layer stays in the reads.
-bool ExcludeFromCaptures(HWND layer);
-// SystemParametersInfoW for the accessibility records, this session only;
-// the second program keeps its own records and a log of every set.
-bool AccessibilityParameter(UINT action, UINT size, void* record);
-
 extern LayerWay LayerWayInForce;  // the input layer as it is now
 extern LayerPlan NextShowLayer;   // its way made at the next show where it differs
 extern ReadsVerdict ColoursVerdict;  // the last check's, unproven until one ends
 extern bool ColoursOnHdr;            // the lens stood on an HDR monitor at that check
-// The system the ways are chosen for, with the Wine path or the Windows one.
+// The plan starts from the run's first way (ThisRun.FirstLayer).
 void ChooseLayerWay();
 // Makes the input layer for NextShowLayer's way (over the old one, which must
 // be hidden); a way the system refuses passes to the next.
@@ -188,10 +157,6 @@ ReadsVerdict ColourCheckTry(ReadBlend* blend);
 // A check's end: the verdict, the way wanted next, the blend undone, the tip.
 void ConcludeColourCheck(ReadsVerdict verdict, ReadBlend blend);
 
-// The DPI awareness the manifest gives each Windows version.
-enum DpiMode { DpiSystemAware, DpiPerMonitor, DpiPerMonitorV2 };
-DpiMode DpiModeFor(const WindowsVersionInfo& v);
-
 // Accessibility shortcuts (five Shift presses, a long right Shift) open a
 // prompt that takes the keyboard from the lens. Where the feature itself is
 // off, its shortcut bits are cleared while the lens is shown.
@@ -214,17 +179,8 @@ void AccessibilityShortcutsAt(ShortcutMoment moment);
 // From start-up on, a crash sets them again, then goes on to the filter it replaced.
 void WatchForCrash();
 
-// Dynamic refresh every 10 ms: a high-resolution waitable timer that the
-// message loop waits on, a periodic timer with the system timer raised to
-// 1 ms, or the plain periodic timer.
-enum DynamicTimerKind {
-    DynamicTimerNone,
-    DynamicTimerPlain,
-    DynamicTimerRaisedResolution,
-    DynamicTimerWaitable
-};
-DynamicTimerKind DynamicTimerFor(const WindowsVersionInfo& v, bool wine);
-extern DynamicTimerKind DynamicTimerChoice;  // set at start-up from the system
+// The kind of the run (ThisRun.Timer); a waitable timer the system refuses
+// runs as the raised periodic timer.
 void StartDynamicTimer();
 void StopDynamicTimer();
 // The waitable timer the message loop waits on, or nullptr.

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "render/render.h"
+#include "settings/system_calls.h"
 
 LayerWay LayerWayInForce = LayerAlphaZero;
 LayerPlan NextShowLayer = FirstLayerPlan(LayerAlphaZero);
@@ -17,10 +18,6 @@ bool ColoursOnHdr;
 
 namespace {
 
-// The system the ways are chosen for.
-WindowsVersionInfo LayerSystem;
-bool LayerWine;
-
 // The check of this show.
 bool CheckAsked;    // the next paint of the lens starts it
 bool CheckRunning;  // its timer runs
@@ -28,23 +25,11 @@ int TriesLeft;
 bool HavePrevious;  // under Wine: the previous tick's read, a frame ago
 uint32_t PreviousRead[CheckPatchPixelCount];
 
-// dwmapi.dll is looked up at run time, so that Windows XP, which has none,
-// still starts Vellix; loaded once, for the run.
-HMODULE DwmApi() {
-    static const HMODULE module = LoadSystemLibrary("dwmapi.dll");
-    return module;
-}
-
-template <typename Proc>
-Proc DwmCall(const char* name) {
-    return LateFunction<Proc>(DwmApi(), name);
-}
-
-// A window attribute of 32 bits (a BOOL or an enumeration's value).
+// A window attribute of 32 bits (a BOOL or an enumeration's value); Windows
+// XP has no dwmapi.dll.
 void SetWindowAttribute(HWND window, DWORD attribute, DWORD value) {
-    using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
-    if (const auto set = DwmCall<SetAttribute>("DwmSetWindowAttribute"))
-        set(window, attribute, &value, sizeof(value));
+    if (DynCalls.DwmSetWindowAttribute)
+        DynCalls.DwmSetWindowAttribute(window, attribute, &value, sizeof(value));
 }
 
 // A layered window stays see-through yet takes the pointer and the keys; a
@@ -81,29 +66,6 @@ ReadsVerdict PacedTry(ReadBlend* blend) {
 }
 
 }  // namespace
-
-LayerWay WayAfter(LayerWay way, const WindowsVersionInfo& v, bool wine) {
-    // WS_EX_NOREDIRECTIONBITMAP comes with Windows 8 (6.2). Wine composes
-    // such a window as opaque black (seen here): never under Wine.
-    const bool noRedirection = !wine && (v.major > 6 || (v.major == 6 && v.minor >= 2));
-    switch (way) {
-    case LayerExcluded: return noRedirection ? LayerNoRedirection : LayerAlphaOne;
-    case LayerNoRedirection: return LayerAlphaOne;
-    case LayerAlphaZero:
-    case LayerAlphaOne: break;
-    }
-    return way;
-}
-
-LayerWay FirstLayerWay(const WindowsVersionInfo& v, bool wine, bool windowsPath) {
-    // Wine reads the composited X screen, where an alpha-1 layer can dim every
-    // read by one level; X delivers input at alpha 0 all the same.
-    if (wine && !windowsPath)
-        return LayerAlphaZero;
-    if (ExcludeFromCaptureSupported(v))
-        return LayerExcluded;
-    return WayAfter(LayerExcluded, v, wine);
-}
 
 LayerPlan FirstLayerPlan(LayerWay way) {
     return LayerPlan{way, ReadBlendNone, way, ReadBlendNone, false};
@@ -151,13 +113,7 @@ std::wstring TipTrailing(ReadsVerdict verdict, bool hdr, bool unsaved) {
 }
 
 void ChooseLayerWay() {
-    LayerWine = RunningUnderWine();
-    LayerSystem = WindowsVersion();
-    WindowsVersionInfo asIf{};
-    const bool windowsPath = !LayerWine || WindowsPathUnderWine(&asIf);
-    if (LayerWine && windowsPath)
-        LayerSystem = asIf;
-    NextShowLayer = FirstLayerPlan(FirstLayerWay(LayerSystem, LayerWine, windowsPath));
+    NextShowLayer = FirstLayerPlan(ThisRun.FirstLayer);
 }
 
 void MakeInputLayer() {
@@ -171,7 +127,7 @@ void MakeInputLayer() {
             break;
         // Refused: the next way, on a window of its own.
         DestroyWindow(InputOverlay);
-        way = WayAfter(way, LayerSystem, LayerWine);
+        way = WayAfter(way, ThisRun.LayerSystem, ThisRun.Wine);
     }
     // A way refused is no way proven: the plan starts again from the one made.
     if (way != NextShowLayer.way)
@@ -195,9 +151,7 @@ void KeepSquareCorners(HWND window) {
 }
 
 bool WaitForComposition() {
-    using Flush = HRESULT(WINAPI*)();
-    const auto flush = DwmCall<Flush>("DwmFlush");
-    return flush && SUCCEEDED(flush());
+    return DynCalls.DwmFlush && SUCCEEDED(DynCalls.DwmFlush());
 }
 
 void AskColourCheck() {
@@ -217,8 +171,8 @@ void StartColourCheckIfAsked() {
     // xcompmgr and xfwm4): a read at once could find the lens without the
     // layer over it. So the first read waits for the compositor and each one
     // after is compared with the one a frame before it.
-    TriesLeft = ColourCheckTries + (LayerWine ? 1 : 0);
-    SetTimer(LensWindow, ColourCheckTimer, LayerWine ? WineCompositorMs : FrameMs, nullptr);
+    TriesLeft = ColourCheckTries + (ThisRun.Wine ? 1 : 0);
+    SetTimer(LensWindow, ColourCheckTimer, ThisRun.Wine ? WineCompositorMs : FrameMs, nullptr);
 }
 
 ReadsVerdict ColourCheckTry(ReadBlend* blend) {
@@ -241,7 +195,7 @@ void ColourCheckTick() {
         return;
     }
     ReadBlend blend = ReadBlendNone;
-    const ReadsVerdict verdict = LayerWine ? PacedTry(&blend) : ColourCheckTry(&blend);
+    const ReadsVerdict verdict = ThisRun.Wine ? PacedTry(&blend) : ColourCheckTry(&blend);
     if (verdict != ReadsUnproven || --TriesLeft <= 0) {
         StopColourCheck();
         ConcludeColourCheck(verdict, blend);
@@ -264,7 +218,7 @@ void ConcludeColourCheck(ReadsVerdict verdict, ReadBlend blend) {
     ColoursVerdict = verdict;
     ColoursOnHdr = MonitorRunsHdr(MonitorFromWindow(LensWindow, MONITOR_DEFAULTTONEAREST));
     const LayerVerdictOutcome outcome =
-        PlanAfterCheck(NextShowLayer, verdict, blend, LayerSystem, LayerWine);
+        PlanAfterCheck(NextShowLayer, verdict, blend, ThisRun.LayerSystem, ThisRun.Wine);
     NextShowLayer = outcome.next;
     if (SetReadsUnblend(outcome.undoNow)) {
         // The picture, the text and what the copies take, read anew.

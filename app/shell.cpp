@@ -10,6 +10,7 @@
 #include "readout/readout.h"
 #include "render/render.h"
 #include "settings/settings.h"
+#include "settings/system_calls.h"
 
 HINSTANCE ProgramModule;
 HWND LensWindow;
@@ -187,7 +188,7 @@ void OnActivateApp(WPARAM active) {
 // foreground back as the menu needs, or closes. Windows' own menu loop keeps
 // track of the foreground itself.
 void OnEnterIdle(WPARAM source) {
-    if (source != MSGF_MENU || !TrayMenuOpen() || !RunningUnderWine())
+    if (source != MSGF_MENU || !TrayMenuOpen() || !ThisRun.Wine)
         return;
     DWORD owner = 0;
     GetWindowThreadProcessId(GetForegroundWindow(), &owner);
@@ -501,28 +502,14 @@ int RunMessageLoop() {
 }
 
 bool AllowTaskbarCreated(HWND window, UINT message) {
-    using FilterExProc = BOOL(WINAPI*)(HWND, UINT, DWORD, CHANGEFILTERSTRUCT*);
-    using FilterProc = BOOL(WINAPI*)(UINT, DWORD);
-    const HMODULE user32 = GetModuleHandleA("user32.dll");
     if (message == 0)
         return false;
     // Windows 7 filters per window; Vista only per process.
-    const auto filterEx = LateFunction<FilterExProc>(user32, "ChangeWindowMessageFilterEx");
-    if (filterEx)
-        return filterEx(window, message, MSGFLT_ALLOW, nullptr) != FALSE;
-    const auto filter = LateFunction<FilterProc>(user32, "ChangeWindowMessageFilter");
-    return filter && filter(message, MSGFLT_ADD) != FALSE;
-}
-
-DpiMode DpiModeFor(const WindowsVersionInfo& v) {
-    // dpiAwareness is read from Windows 10 1607 (build 14393), PerMonitorV2
-    // known from 1703 (15063); before 1607 "true/pm" is read instead, whose
-    // "/pm" means per monitor from Windows 8.1 (6.3) on.
-    if (v.major > 10 || (v.major == 10 && v.build >= 15063))
-        return DpiPerMonitorV2;
-    if (v.major == 10 || (v.major == 6 && v.minor >= 3))
-        return DpiPerMonitor;
-    return DpiSystemAware;
+    if (DynCalls.ChangeWindowMessageFilterEx)
+        return DynCalls.ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr) !=
+               FALSE;
+    return DynCalls.ChangeWindowMessageFilter &&
+           DynCalls.ChangeWindowMessageFilter(message, MSGFLT_ADD) != FALSE;
 }
 
 KeyAction KeyDownAction(WPARAM key, LPARAM flags, LensState lens, WPARAM actingArrow) {
@@ -592,32 +579,6 @@ std::wstring NotSavedText(const wchar_t* folder) {
     return std::wstring(L"Vellix could not save its settings in this folder:\n\n") + folder;
 }
 
-bool RunningUnderWine() {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-WindowsVersionInfo WindowsVersion() {
-    // GetVersionEx answers what the manifest declares; RtlGetVersion the truth.
-    using RtlGetVersionProc = LONG(WINAPI*)(RTL_OSVERSIONINFOW*);
-    WindowsVersionInfo v{};
-    const auto get =
-        LateFunction<RtlGetVersionProc>(GetModuleHandleA("ntdll.dll"), "RtlGetVersion");
-    RTL_OSVERSIONINFOW record{};
-    record.dwOSVersionInfoSize = sizeof(record);
-    if (get && get(&record) == 0) {
-        v.major = record.dwMajorVersion;
-        v.minor = record.dwMinorVersion;
-        v.build = record.dwBuildNumber;
-    }
-    return v;
-}
-
-bool ExcludeFromCaptureSupported(const WindowsVersionInfo& v) {
-    // Windows 10 version 2004 is build 19041; Windows 11 still says 10.0.
-    return v.major > 10 || (v.major == 10 && v.build >= 19041);
-}
-
 #if !defined(_WIN64)
 static_assert(sizeof(NOTIFYICONDATAA) == TrayRecordSize, "tray record size");
 #endif
@@ -629,6 +590,10 @@ int RunVellix(HINSTANCE module) {
     if (AnotherCopyRuns(mutex != nullptr, GetLastError()))
         return 0;
     WatchForCrash();
+    // What the system offers and what is fixed for the run, once, before
+    // anything asks.
+    InitDynCalls();
+    RecordRunFacts();
 
     if (!CreateLensWindows())
         return 0;
@@ -641,7 +606,6 @@ int RunVellix(HINSTANCE module) {
     // Run elevated, the program would otherwise never hear that Explorer
     // started again, and its icon would be gone for good.
     AllowTaskbarCreated(LensWindow, TaskbarCreatedMessage);
-    DynamicTimerChoice = DynamicTimerFor(WindowsVersion(), RunningUnderWine());
     HotkeyRegistered = RegisterLensHotkey();
     PrepareTrayIcon();
     AddTrayIcon();

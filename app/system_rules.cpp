@@ -6,6 +6,7 @@
 #include <mmsystem.h>
 
 #include "settings/settings.h"
+#include "settings/system_calls.h"
 
 namespace {
 
@@ -49,13 +50,10 @@ DynamicTimerKind RunningKind = DynamicTimerPlain;
 bool Running;
 HANDLE WaitableTimer;
 
-using CreateTimerEx = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPCWSTR, DWORD, DWORD);
-
-// The waitable timer, or nullptr where the system has no high-resolution one.
-// CreateWaitableTimerExW is looked up, so that Windows XP still starts Vellix.
+// The waitable timer, or nullptr where the system has no high-resolution one
+// (Windows XP has not even CreateWaitableTimerExW).
 HANDLE StartWaitableTimer() {
-    const auto create =
-        LateFunction<CreateTimerEx>(GetModuleHandleW(L"kernel32.dll"), "CreateWaitableTimerExW");
+    const auto create = DynCalls.CreateWaitableTimerExW;
     const HANDLE timer =
         create ? create(nullptr, nullptr, HighResolutionTimerFlag, TIMER_ALL_ACCESS) : nullptr;
     if (!timer)
@@ -142,24 +140,9 @@ void WatchForCrash() {
     FilterReplaced = SetUnhandledExceptionFilter(CrashFilter);
 }
 
-DynamicTimerKind DynamicTimerFor(const WindowsVersionInfo& v, bool wine) {
-    // Wine's timers already tick every 10 ms, and its periodic timer is what
-    // the live benchmark measured; a wait in the message loop would only add
-    // wineserver round trips.
-    if (wine)
-        return DynamicTimerPlain;
-    // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION comes with Windows 10 1803 (build 17134).
-    if (v.major > 10 || (v.major == 10 && v.build >= 17134))
-        return DynamicTimerWaitable;
-    // Elsewhere SetTimer fires at the system timer's rate, 15.6 ms by default.
-    return DynamicTimerRaisedResolution;
-}
-
-DynamicTimerKind DynamicTimerChoice = DynamicTimerPlain;
-
 void StartDynamicTimer() {
     StopDynamicTimer();
-    RunningKind = DynamicTimerChoice;
+    RunningKind = ThisRun.Timer;
     Running = true;
     if (RunningKind == DynamicTimerWaitable) {
         WaitableTimer = StartWaitableTimer();

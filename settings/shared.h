@@ -45,29 +45,6 @@ inline bool MovedAside() {
 // (render/) or taken from a pointer move (app/); the avoidance checks it.
 extern POINT PointerPos;
 
-// A function of a system DLL looked up at run time, so that a Windows without
-// it still starts Vellix (and no import names it); nullptr where the module is
-// not loaded or has no such function.
-template <typename Function>
-Function LateFunction(HMODULE module, const char* name) {
-    if (!module)
-        return nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-// A DLL of the system loaded from the system folder, never one that lies
-// beside the program or in the working directory; nullptr where it is missing.
-// Free it with FreeLibrary, or keep it for the run.
-inline HMODULE LoadSystemLibrary(const char* name) {
-    char path[MAX_PATH];
-    const UINT n = GetSystemDirectoryA(path, MAX_PATH);
-    if (n == 0 || n + 1 + static_cast<UINT>(lstrlenA(name)) >= MAX_PATH)
-        return nullptr;
-    lstrcatA(path, "\\");
-    lstrcatA(path, name);
-    return LoadLibraryA(path);
-}
-
 // The avoidance's 100 ms pauses: timers on the lens window, whose other
 // timers are the shell's own (app/ids.h).
 constexpr unsigned DodgeAsideTimer = 5;

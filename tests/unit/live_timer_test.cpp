@@ -264,8 +264,10 @@ void CALLBACK EndLoopOnceRefreshed(HWND, UINT, UINT_PTR id, DWORD) {
 // one instead of the periodic timer; elsewhere the periodic timer runs with
 // the system timer raised. Both, as Windows would choose them, under Wine.
 TEST_F(LiveTimer, TheWaitableTimerTicksThroughTheMessageLoopAndStopsWithTheLens) {
-    const DynamicTimerKind chosen = DynamicTimerChoice;
-    DynamicTimerChoice = DynamicTimerWaitable;
+    const RunFacts facts = ThisRun;
+    RunFacts asIf = facts;
+    asIf.Timer = DynamicTimerWaitable;
+    SetRunFactsForTest(asIf);
     ToggleActive();
     ASSERT_EQ(DynamicTimerRunning(), DynamicTimerWaitable);
     const HANDLE timer = DynamicWaitHandle();
@@ -287,7 +289,8 @@ TEST_F(LiveTimer, TheWaitableTimerTicksThroughTheMessageLoopAndStopsWithTheLens)
     EXPECT_EQ(DynamicTimerRunning(), DynamicTimerNone);
     EXPECT_EQ(DynamicWaitHandle(), nullptr);
 
-    DynamicTimerChoice = DynamicTimerRaisedResolution;
+    asIf.Timer = DynamicTimerRaisedResolution;
+    SetRunFactsForTest(asIf);
     ToggleActive();
     EXPECT_EQ(DynamicTimerRunning(), DynamicTimerRaisedResolution);
     EXPECT_EQ(DynamicWaitHandle(), nullptr);
@@ -295,7 +298,7 @@ TEST_F(LiveTimer, TheWaitableTimerTicksThroughTheMessageLoopAndStopsWithTheLens)
     HideLens();
     EXPECT_EQ(DynamicTimerRunning(), DynamicTimerNone);
     EXPECT_EQ(PendingTicks(), 0);
-    DynamicTimerChoice = chosen;
+    SetRunFactsForTest(facts);
 }
 
 }  // namespace
