@@ -1,6 +1,13 @@
 // The lens controller: show, hide, activate and refresh.
-#include "app/app.h"
+#include "app/lens.h"
 
+#include "app/accessibility_shortcuts.h"
+#include "app/colour_check.h"
+#include "app/dynamic_timer.h"
+#include "app/input_layer.h"
+#include "app/input_rules.h"
+#include "app/shell.h"
+#include "app/tray.h"
 #include "avoidance/avoidance.h"
 #include "geometry/geometry.h"
 #include "menu/menu.h"

@@ -1,6 +1,6 @@
 // Whether the monitor the lens stands on runs HDR: there every screen read
 // is tone-mapped, and a check that does not prove the reads exact says why.
-#include "app/app.h"
+#include "app/colour_check.h"
 
 #include <cwchar>
 #include <vector>

@@ -10,7 +10,7 @@
 // program. Renaming any of them breaks those.
 #define VELLIX_MUTEX_NAME "y0e4h7l1"
 #define LENS_CLASS_NAME "MyWindowClass"
-#define OVERLAY_CLASS_NAME "MyWindowClass_a"
+#define INPUT_LAYER_CLASS_NAME "MyWindowClass_a"
 #define LENS_WINDOW_TITLE "T3"
 
 constexpr unsigned TrayCallbackMessage = 0x8010;

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/app.h"
+#include "app/lens.h"
 #include "geometry/geometry.h"
 #include "render/render.h"
 #include "settings/settings.h"

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "app/app.h"
+#include "app/dynamic_timer.h"
+#include "app/ids.h"
+#include "app/lens.h"
+#include "app/run_facts.h"
 #include "avoidance/avoidance.h"
 #include "geometry/geometry.h"
 #include "render/render.h"

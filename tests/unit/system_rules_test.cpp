@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "app/accessibility_shortcuts.h"
 #include "app/app.h"
 #include "app/ids.h"
+#include "app/run_facts.h"
 #include "geometry/geometry.h"
 
 namespace {

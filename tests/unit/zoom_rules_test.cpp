@@ -6,7 +6,8 @@
 
 #include <string>
 
-#include "app/app.h"
+#include "app/input_rules.h"
+#include "app/tray.h"
 
 namespace {
 
