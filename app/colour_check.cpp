@@ -17,9 +17,10 @@ bool ColoursOnHdr;
 
 namespace {
 
-// The check of this show.
-bool CheckAsked;    // the next paint of the lens starts it
-bool CheckRunning;  // its timer runs
+// The check of this show: asked for at the show, started by the lens's next
+// paint, then running on its timer until a verdict or the hide.
+enum class CheckState : unsigned char { Idle, Asked, Running };
+CheckState Check = CheckState::Idle;
 int TriesLeft;
 bool HavePrevious;  // under Wine: the previous tick's read, a frame ago
 uint32_t PreviousRead[CheckPatchPixelCount];
@@ -61,15 +62,14 @@ std::wstring TipTrailing(ReadsVerdict verdict, bool hdr, bool unsaved) {
 
 void AskColourCheck() {
     StopColourCheck();
-    CheckAsked = true;
+    Check = CheckState::Asked;
 }
 
 void StartColourCheckIfAsked() {
-    if (!CheckAsked)
+    if (Check != CheckState::Asked)
         return;
-    CheckAsked = false;
     GdiFlush();
-    CheckRunning = true;
+    Check = CheckState::Running;
     HavePrevious = false;
     // Under Wine DwmFlush returns at once, and the compositor shows a newly
     // shown window 20-70 ms later, the layer often after the lens (seen on
@@ -95,7 +95,7 @@ ReadsVerdict ColourCheckTry(ReadBlend* blend) {
 }
 
 void ColourCheckTick() {
-    if (!CheckRunning) {
+    if (Check != CheckState::Running) {
         KillTimer(LensWindow, ColourCheckTimer);
         return;
     }
@@ -110,13 +110,12 @@ void ColourCheckTick() {
 }
 
 void StopColourCheck() {
-    CheckAsked = false;
-    CheckRunning = false;
+    Check = CheckState::Idle;
     KillTimer(LensWindow, ColourCheckTimer);
 }
 
 bool ColourCheckRunning() {
-    return CheckRunning;
+    return Check == CheckState::Running;
 }
 
 void ConcludeColourCheck(ReadsVerdict verdict, ReadBlend blend) {

@@ -11,9 +11,8 @@
 
 namespace {
 
-// The Dynamic refresh as it runs now.
-DynamicTimerKind RunningKind = DynamicTimerPlain;
-bool Running;
+// The Dynamic refresh as it runs now; DynamicTimerNone while stopped.
+DynamicTimerKind RunningKind = DynamicTimerNone;
 HANDLE WaitableTimer;
 
 // The waitable timer, or nullptr where the system has no high-resolution one
@@ -32,12 +31,12 @@ HANDLE StartWaitableTimer() {
     }
     return timer;
 }
+
 }  // namespace
 
 void StartDynamicTimer() {
     StopDynamicTimer();
     RunningKind = ThisRun.Timer;
-    Running = true;
     if (RunningKind == DynamicTimerWaitable) {
         WaitableTimer = StartWaitableTimer();
         if (WaitableTimer)
@@ -50,9 +49,10 @@ void StartDynamicTimer() {
 }
 
 void StopDynamicTimer() {
-    if (!Running)
+    const DynamicTimerKind stopped = RunningKind;
+    RunningKind = DynamicTimerNone;
+    if (stopped == DynamicTimerNone)
         return;
-    Running = false;
     if (WaitableTimer) {
         CancelWaitableTimer(WaitableTimer);
         CloseHandle(WaitableTimer);
@@ -61,7 +61,7 @@ void StopDynamicTimer() {
     }
     KillTimer(LensWindow, DynamicTimer);
     // The raised rate costs every program power: only while the lens ticks.
-    if (RunningKind == DynamicTimerRaisedResolution)
+    if (stopped == DynamicTimerRaisedResolution)
         timeEndPeriod(1);
 }
 
@@ -70,7 +70,7 @@ HANDLE DynamicWaitHandle() {
 }
 
 DynamicTimerKind DynamicTimerRunning() {
-    return Running ? RunningKind : DynamicTimerNone;
+    return RunningKind;
 }
 
 int RunMessageLoop() {

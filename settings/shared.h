@@ -1,6 +1,6 @@
 // What the program's folders share while it runs: the two windows and the
 // lens window's DC, the module, read-only views of the lens's state and of
-// where it stands, the pointer position and the avoidance's pause timers.
+// where it stands, the pointer position and every timer's id.
 //
 // It lies at the bottom of the house, beside the settings record, and
 // includes nothing of ours, so that every folder may read it and none has to
@@ -45,7 +45,12 @@ inline bool MovedAside() {
 // (render/) or taken from a pointer move (app/); the avoidance checks it.
 extern POINT PointerPos;
 
-// The avoidance's 100 ms pauses: timers on the lens window, whose other
-// timers are the shell's own (app/ids.h).
-constexpr unsigned DodgeAsideTimer = 5;
-constexpr unsigned DodgeHomeTimer = 6;
+// Every timer of the program, all on the lens window, in one place so that
+// no two share an id: the avoidance's 100 ms pauses and the shell's own.
+enum TimerId : unsigned {
+    DodgeAsideTimer = 5,
+    DodgeHomeTimer = 6,
+    DynamicTimer = 21,      // the Dynamic refresh's periodic timer
+    TrayRetryTimer = 31,    // the tray icon added again while the shell refuses it
+    ColourCheckTimer = 41,  // the tries of the check of the reads after a show
+};
