@@ -84,8 +84,8 @@ void SetLensStateForTest(LensState state) {
     State = state;
 }
 
-bool TrayMenuOpen() {
-    return MenuOpen;
+bool MenuIdle() {
+    return !MenuOpen;
 }
 
 void TrayMenuOpening() {
@@ -200,7 +200,7 @@ void ToggleActive() {
 void RefreshFromPointer() {
     KeepModeCursor();
     // While a pause runs, the lens may not stand where it was asked to go yet.
-    if (!DodgePauseRunning() && LensActive()) {
+    if (DodgeArmed() && LensActive()) {
         RefreshLens();
         CheckDodge();
     }

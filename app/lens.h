@@ -7,10 +7,10 @@
 #include "settings/shared.h"
 
 // The lens's state, read everywhere through LensShown() and LensActive()
-// (settings/shared.h); with it, whether the tray menu is open. At start-up:
+// (settings/shared.h); with it, whether the tray menu is closed. At start-up:
 // hidden, the menu closed, a first show to come.
 void ResetLensState();
-bool TrayMenuOpen();
+bool MenuIdle();  // the tray menu is not open
 void TrayMenuOpening();
 void TrayMenuClosed();
 // Tests only: the lens taken as in that state, its windows untouched.

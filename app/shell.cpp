@@ -80,7 +80,7 @@ bool HidingKeyDown() {
 }
 
 void OnHotkey(WPARAM id) {
-    if (id == LensHotkeyId && HotkeyShows(LensShown(), TrayMenuOpen(), HidingKeyDown()))
+    if (id == LensHotkeyId && HotkeyShows(LensShown(), !MenuIdle(), HidingKeyDown()))
         ShowLensMagnifying();
 }
 
@@ -149,7 +149,7 @@ void OnExitMenuLoop() {
 // menu, which stays open and keeps the lens from showing.
 // The accessibility shortcuts are the user's while another program is in front.
 void OnActivateApp(WPARAM active) {
-    if (active == FALSE && TrayMenuOpen())
+    if (active == FALSE && !MenuIdle())
         EndMenu();
     AccessibilityShortcutsAt(active ? ShortcutMoment::ForegroundRegained
                                     : ShortcutMoment::ForegroundLost);
@@ -162,7 +162,7 @@ void OnActivateApp(WPARAM active) {
 // foreground back as the menu needs, or closes. Windows' own menu loop keeps
 // track of the foreground itself.
 void OnEnterIdle(WPARAM source) {
-    if (source != MSGF_MENU || !TrayMenuOpen() || !ThisRun.Wine)
+    if (source != MSGF_MENU || MenuIdle() || !ThisRun.Wine)
         return;
     DWORD owner = 0;
     GetWindowThreadProcessId(GetForegroundWindow(), &owner);

@@ -111,7 +111,7 @@ bool IsTaskbarCreated(UINT message) {
 
 void TrayEvent(LPARAM event) {
     const UINT now = LOWORD(event);
-    const TrayAction action = TrayEventAction(now, LastTrayEvent, LensShown(), TrayMenuOpen());
+    const TrayAction action = TrayEventAction(now, LastTrayEvent, LensShown(), !MenuIdle());
     LastTrayEvent = now;
     if (action == TrayOpenMenu) {
         TrayMenuOpening();

@@ -16,9 +16,9 @@ enum DodgeMove { DodgeStay, DodgeAside, DodgeHome };
 // pointer on another monitor never moves it.
 DodgeMove DecideDodge(const LensGeometry& g, bool dodged, int x, int y);
 
-// A move's pause runs: checks wait until the lens stands where it went.
-inline bool DodgePauseRunning() {
-    return AvoidanceState == DodgeState::GoingAside || AvoidanceState == DodgeState::GoingHome;
+// Checks allowed: no move's pause runs, the lens stands where it went.
+inline bool DodgeArmed() {
+    return AvoidanceState == DodgeState::Home || AvoidanceState == DodgeState::Aside;
 }
 
 void CheckDodge();

@@ -37,7 +37,7 @@ void CheckDodge() {
     // Every check follows a refresh or a move that has just read the pointer:
     // another read would be another round trip to the display under Wine.
     const POINT pointer = PointerPos;
-    if (DodgePauseRunning())
+    if (!DodgeArmed())
         return;
     const DodgeMove move = DecideDodge(Geometry, Dodged(), pointer.x, pointer.y);
     if (move == DodgeStay)
