@@ -114,6 +114,24 @@ protected:
     }
 };
 
+// One state: shown idle at a show, magnifying at a toggle with the Dynamic
+// timer running; a hide leaves it hidden, the timer stopped and the lens home
+// even in the middle of a pause; a hidden lens takes no toggle.
+TEST_F(LiveTimer, TheLensStateFollowsShowToggleAndHide) {
+    EXPECT_EQ(ShellLensState, LensState::ShownIdle);
+    ToggleActive();
+    EXPECT_EQ(ShellLensState, LensState::ShownMagnifying);
+    EXPECT_NE(DynamicTimerRunning(), DynamicTimerNone);
+    SetDodgeStateForTest(DodgeState::GoingAside);
+    HideLens();
+    EXPECT_EQ(ShellLensState, LensState::Hidden);
+    EXPECT_EQ(AvoidanceState, DodgeState::Home);
+    EXPECT_EQ(DynamicTimerRunning(), DynamicTimerNone);
+    ToggleActive();
+    EXPECT_EQ(ShellLensState, LensState::Hidden);
+    EXPECT_EQ(DynamicTimerRunning(), DynamicTimerNone);
+}
+
 TEST_F(LiveTimer, EveryTickRefreshesOnceAndOnlyAnActiveLensTicks) {
     EXPECT_EQ(PendingTicks(), 0);  // shown, not active
     ToggleActive();
