@@ -1,20 +1,10 @@
-// Application shell: program entry, the two windows, the tray icon, the
-// message routing and the lens controller (show, hide, activate, refresh).
+// The shell's start-up and shutdown (app/startup.cpp): the program's entry,
+// the two windows, the settings' start and their save at the end.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
-
-#include "app/ids.h"
-#include "render/render.h"
-#include "settings/shared.h"
-
-// Controller flags; each holds 0 or 1. LensActive and Initialised, which the
-// drawing and the copies read too, are with the windows in settings/shared.h.
-extern int LensShown;
-extern int MenuIdle;
-extern int FirstShow;
 
 // The whole program: start-up, message loop, shutdown. Returns the exit code.
 int RunVellix(HINSTANCE module);
@@ -22,70 +12,21 @@ int RunVellix(HINSTANCE module);
 // Start-up of the settings, after the lens windows exist: start values of the
 // controller, the drawing and the avoidance, the early drawing objects, the
 // Startup test, the paths, the defaults, the active profile number and
-// profile, then the lens geometry (app/startup.cpp).
+// profile, then the lens geometry.
 void InitSettings();
 
 // Registers the classes and makes both windows and LensDC. A failure that
 // ends start-up has been reported with its warning when this returns false.
 bool CreateLensWindows();
 void DestroyLensWindows();
-void ShowOrHideLens();
-void HideLens();
-void ToggleActive();
-void RefreshFromPointer();
-void PaintLens();  // paints nothing until the drawing objects exist and while hidden
-// The hotkey: the lens shown, magnifying, with the keyboard on the input layer.
-void ShowLensMagnifying();
-// A turn of the wheel (its delta) while the lens is shown: whole notches change
-// the factor at once; nothing while hidden.
-void WheelTurned(int delta);
-// The factor after a menu command, a profile switch or the wheel: tooltip anew.
-void UpdateTrayTip();
-void SetModeCursor();
-HCURSOR ModeCursor();  // the cursor of the lens's mode
-// Sets the mode cursor unless it is known to be the one shown.
-void KeepModeCursor();
-// A WM_SETCURSOR came: the system or DefWindowProc may have shown another.
-void ForgetModeCursor();
+// At the lens window's end: the settings saved, the shortcuts given back,
+// the tray icon, the hotkey, the drawing objects and the classes released.
+void ShutDown();
+// At Exit, and at the end of a session, where Windows ends the program
+// without destroying its windows; never twice. False where a file could not
+// be written.
+bool SaveSettingsOnce();
 
-// What a key-down on either window does (flags: the message's lParam).
-// While the lens magnifies, an arrow (the keypad's too, whatever the
-// modifiers) moves the pointer; of the repeats only those of actingArrow, the
-// arrow last pressed during this show, act.
-enum KeyAction { KeyNothing, KeyHide, KeyToggle, KeyCopyText, KeyCopySwatch, KeyMovePointer };
-KeyAction KeyDownAction(WPARAM key, LPARAM flags, int lensShown, int lensActive = 0,
-                        WPARAM actingArrow = 0);
-// Where an arrow key moves the pointer from `from`: one screen pixel its way;
-// false when the key is no arrow or that pixel lies on no monitor.
-bool ArrowTarget(WPARAM key, const MonitorSet& monitors, POINT from, POINT* to);
-// The lens is hidden: a held arrow's repeats no longer act.
-void ForgetActingArrow();
-
-// What a tray callback event does, given the event before it.
-enum TrayAction { TrayNothing, TrayToggle, TrayShow, TrayOpenMenu };
-TrayAction TrayEventAction(UINT event, UINT previous, int lensShown, int menuIdle);
-
-// The wheel's deltas add up to whole notches of 120 (positive away from the
-// user); *pending keeps the rest, dropped when the direction changes. The
-// caller drops it at hide.
-int WheelNotches(int* pending, int delta);
-// The stored factor after that many notches, within 2..10. In Pro, whose zoom
-// is at least 6, a step starts from the zoom shown and never goes below 6; a
-// step down at 6 leaves the stored factor as it is.
-int SteppedFactor(int stored, int proFlag, int notches);
-// Whether the hotkey shows the lens: only while it is hidden and the tray
-// menu closed, and not while the key that has just hidden it is still down
-// (the combination's Win key hides a shown lens; its Z must not show it again).
-bool HotkeyShows(int lensShown, int menuIdle, bool hidingKeyDown);
-// The tray tooltip, for instance "Vellix – 4×, Win+Shift+Z", or "… Win+Shift+Z
-// not available" where the hotkey could not be registered, then ", " and the
-// trailing phrase if one is given. typographic false: '-' and 'x' instead.
-std::wstring TrayTipText(int zoom, bool hotkeyRegistered, const wchar_t* trailing,
-                         bool typographic);
-// The same in an ANSI code page, typographic where the code page has both
-// signs, plain otherwise; cut to capacity bytes with the zero.
-void AnsiTrayTip(char* out, int capacity, int zoom, bool hotkeyRegistered,
-                 const wchar_t* trailing, UINT codePage);
 extern bool HotkeyRegistered;  // Win+Shift+Z is ours
 
 // Whether another copy runs, from the single-instance mutex: made (a handle
@@ -93,147 +34,3 @@ extern bool HotkeyRegistered;  // Win+Shift+Z is ours
 bool AnotherCopyRuns(bool made, DWORD error);
 // The message at Exit where the settings could not be saved in the folder.
 std::wstring NotSavedText(const wchar_t* folder);
-
-// The input layer's way of staying out of the screen reads.
-struct WindowsVersionInfo {
-    DWORD major, minor, build;
-};
-bool RunningUnderWine();
-WindowsVersionInfo WindowsVersion();  // the real version, whatever the manifest says
-bool ExcludeFromCaptureSupported(const WindowsVersionInfo& v);
-
-// The ways of keeping the input layer out of the screen reads, in the order
-// they are tried. The self-check after each show walks them: only a
-// "blended" verdict moves on to the next way.
-enum LayerWay {
-    LayerAlphaZero,      // Wine: alpha 0, where X still gives the layer the input
-    LayerExcluded,       // black at alpha 1, excluded from capture (build 19041+)
-    LayerNoRedirection,  // a window without redirection surface: nothing to blend
-    LayerAlphaOne,       // black at alpha 1; its blend undone where the check finds it
-};
-// The first way for this system. windowsPath: the layer is made as on
-// Windows even under Wine (only the test build's second program does that).
-LayerWay FirstLayerWay(const WindowsVersionInfo& v, bool wine, bool windowsPath);
-// The way tried when this one is refused or found blended; the last is its own.
-LayerWay WayAfter(LayerWay way, const WindowsVersionInfo& v, bool wine);
-// The way of the next show and the blend its reads undo, walked by the
-// verdicts: "blended" undoes the blend at once, on any way, and moves on to
-// the next way, read without a table until its own verdict; "unproven" there
-// goes back to the blended way and its table, which then stays.
-struct LayerPlan {
-    LayerWay way;
-    ReadBlend blend;      // undone from the show's start: the way's blend proven before
-    LayerWay back;        // the way found blended before this one; way itself where none
-    ReadBlend backBlend;
-    bool settled;         // back on a blended way after the next proved nothing
-};
-LayerPlan FirstLayerPlan(LayerWay way);
-struct LayerVerdictOutcome {
-    LayerPlan next;
-    ReadBlend undoNow;  // undone in every read from the verdict on
-};
-LayerVerdictOutcome PlanAfterCheck(const LayerPlan& now, ReadsVerdict verdict, ReadBlend blend,
-                                   const WindowsVersionInfo& v, bool wine);
-// What the tray icon's tip says of the colours, after the zoom and the hotkey;
-// hdr: the lens stands on a monitor that runs HDR.
-const wchar_t* ColoursPhrase(ReadsVerdict verdict, bool hdr);
-// All the tip says after the hotkey: the colours, and whether the last save failed.
-std::wstring TipTrailing(ReadsVerdict verdict, bool hdr, bool unsaved);
-// HDR: advanced colour enabled and wide colour not enforced (the bits of
-// DISPLAYCONFIG_GET_ADVANCED_COLOR_INFO), on the monitor (Windows 10 1703 on).
-bool AdvancedColourIsHdr(UINT32 value);
-bool MonitorRunsHdr(HMONITOR monitor);
-
-// Under Wine the shipped program keeps Wine's own way (false). The test
-// build's second program replaces this function: it answers true with the
-// system to act as in *asIf, so that Wine runs the Windows path.
-bool WindowsPathUnderWine(WindowsVersionInfo* asIf);
-// SetWindowDisplayAffinity's exclusion, read back; false where refused. The
-// second program can answer true while the layer stays in the reads.
-bool ExcludeFromCaptures(HWND layer);
-// SystemParametersInfoW for the accessibility records, this session only;
-// the second program keeps its own records and a log of every set.
-bool AccessibilityParameter(UINT action, UINT size, void* record);
-
-extern LayerWay LayerWayInForce;  // the input layer as it is now
-extern LayerPlan NextShowLayer;   // its way made at the next show where it differs
-extern ReadsVerdict ColoursVerdict;  // the last check's, unproven until one ends
-extern bool ColoursOnHdr;            // the lens stood on an HDR monitor at that check
-// The system the ways are chosen for, with the Wine path or the Windows one.
-void ChooseLayerWay();
-// Makes the input layer for NextShowLayer's way (over the old one, which must
-// be hidden); a way the system refuses passes to the next.
-void MakeInputLayer();
-// At a show: the layer of the plan, and the blend its reads undo from the start.
-void PrepareInputLayer();
-// The lens and the layer fade in and out at once (DWM's transitions off).
-void DisableTransitions(HWND window);
-// Windows 11 rounds a window's corners unless asked not to.
-void KeepSquareCorners(HWND window);
-// Waits for DWM's next composition; false where there is no DWM to wait for.
-bool WaitForComposition();
-// The self-check: asked for at a show, started after the lens's first paint,
-// one try per tick of its timer, stopped at a hide.
-void AskColourCheck();
-void StartColourCheckIfAsked();
-void ColourCheckTick();
-void StopColourCheck();
-bool ColourCheckRunning();
-// One try on the Windows path: the patch read, DWM's next composition, read
-// again; unproven unless both reads agree.
-ReadsVerdict ColourCheckTry(ReadBlend* blend);
-// A check's end: the verdict, the way wanted next, the blend undone, the tip.
-void ConcludeColourCheck(ReadsVerdict verdict, ReadBlend blend);
-
-// The DPI awareness the manifest gives each Windows version.
-enum DpiMode { DpiSystemAware, DpiPerMonitor, DpiPerMonitorV2 };
-DpiMode DpiModeFor(const WindowsVersionInfo& v);
-
-// Accessibility shortcuts (five Shift presses, a long right Shift) open a
-// prompt that takes the keyboard from the lens. Where the feature itself is
-// off, its shortcut bits are cleared while the lens is shown.
-DWORD ShortcutFlagsToClear(DWORD flags, DWORD featureOn);
-DWORD ShortcutFlagsRestored(DWORD flags, DWORD cleared);
-// The moments that touch them, and what each does: cleared while the lens is
-// shown and the program in front, set again as they were otherwise.
-enum class ShortcutMoment {
-    Show,
-    Hide,
-    ForegroundLost,
-    ForegroundRegained,
-    Exit,
-    SessionEnd,
-    Crash
-};
-enum class ShortcutStep { Leave, Clear, SetAgain };
-ShortcutStep ShortcutStepAt(ShortcutMoment moment, bool lensShown);
-void AccessibilityShortcutsAt(ShortcutMoment moment);
-// From start-up on, a crash sets them again, then goes on to the filter it replaced.
-void WatchForCrash();
-
-// Dynamic refresh every 10 ms: a high-resolution waitable timer that the
-// message loop waits on, a periodic timer with the system timer raised to
-// 1 ms, or the plain periodic timer.
-enum DynamicTimerKind {
-    DynamicTimerNone,
-    DynamicTimerPlain,
-    DynamicTimerRaisedResolution,
-    DynamicTimerWaitable
-};
-DynamicTimerKind DynamicTimerFor(const WindowsVersionInfo& v, bool wine);
-extern DynamicTimerKind DynamicTimerChoice;  // set at start-up from the system
-void StartDynamicTimer();
-void StopDynamicTimer();
-// The waitable timer the message loop waits on, or nullptr.
-HANDLE DynamicWaitHandle();
-// What runs now (DynamicTimerNone when stopped); a waitable timer the system
-// refused runs as the raised periodic timer.
-DynamicTimerKind DynamicTimerRunning();
-// One Dynamic tick, from either timer.
-void DynamicTick();
-// Until WM_QUIT: messages, and the waitable timer's ticks while it runs.
-int RunMessageLoop();
-
-// Lets Explorer's "TaskbarCreated" reach an elevated program (UIPI), where
-// the system has the call; false where it refused or had none.
-bool AllowTaskbarCreated(HWND window, UINT message);

@@ -1,6 +1,13 @@
 // The lens controller: show, hide, activate and refresh.
-#include "app/app.h"
+#include "app/lens.h"
 
+#include "app/accessibility_shortcuts.h"
+#include "app/colour_check.h"
+#include "app/dynamic_timer.h"
+#include "app/input_layer.h"
+#include "app/input_rules.h"
+#include "app/shell.h"
+#include "app/tray.h"
 #include "avoidance/avoidance.h"
 #include "geometry/geometry.h"
 #include "menu/menu.h"
@@ -8,6 +15,11 @@
 #include "settings/settings.h"
 
 namespace {
+
+// The lens's state: the shell's alone, read below through settings/shared.h.
+LensState State = LensState::Hidden;
+bool MenuOpen;          // the tray menu is open: the lens cannot be shown meanwhile
+bool FirstShow = true;  // the first show comes with SW_SHOWNORMAL
 
 // The mode cursor last set, until a WM_SETCURSOR says the system may have
 // shown another. Under Wine every SetCursor is a round trip to the wineserver,
@@ -43,7 +55,7 @@ void StepFactor(int notches) {
     UpdateTrayTip();
     // Where it stands now, or is going: a lens stepped aside stays aside
     // rather than landing on the pointer for a moment.
-    ReshapeShownLens(Dodged);
+    ReshapeShownLens(Dodged());
     BuildModeOverlay();
     RedrawWindow(LensWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME |
                  RDW_UPDATENOW);
@@ -52,13 +64,37 @@ void StepFactor(int notches) {
 }
 
 void ShowBothWindows() {
-    const int how = FirstShow == 1 ? SW_SHOWNORMAL : SW_SHOW;
-    FirstShow = 0;
+    const int how = FirstShow ? SW_SHOWNORMAL : SW_SHOW;
+    FirstShow = false;
     ShowWindow(LensWindow, how);
     ShowWindow(InputOverlay, how);
 }
 
 }  // namespace
+
+const LensState& ShellLensState = State;
+
+void ResetLensState() {
+    State = LensState::Hidden;
+    MenuOpen = false;
+    FirstShow = true;
+}
+
+void SetLensStateForTest(LensState state) {
+    State = state;
+}
+
+bool MenuIdle() {
+    return !MenuOpen;
+}
+
+void TrayMenuOpening() {
+    MenuOpen = true;
+}
+
+void TrayMenuClosed() {
+    MenuOpen = false;
+}
 
 HCURSOR ModeCursor() {
     if (LensSettings.ReadingFlag == 1)
@@ -84,15 +120,15 @@ void ForgetModeCursor() {
 
 void ShowOrHideLens() {
     SetModeCursor();
-    // A click while the tray menu is open is ignored: flipping LensShown then
-    // would leave the menu flag stuck and the lens could never be shown again.
-    if (MenuIdle == 0)
+    // A click while the tray menu is open is ignored: showing the lens then
+    // would leave the menu's state stuck and the lens could never be shown again.
+    if (MenuOpen)
         return;
-    LensShown = LensShown == 1 ? 0 : 1;
-    if (LensShown == 0) {
+    if (State != LensState::Hidden) {
         HideLens();
         return;
     }
+    State = LensState::ShownIdle;
     // The display may have changed since the last show (resolution, primary
     // monitor, taskbar): the whole layout is worked out again from the settings.
     ApplyFormat();
@@ -110,10 +146,10 @@ void ShowOrHideLens() {
 }
 
 void ShowLensMagnifying() {
-    if (LensShown == 1)
+    if (LensShown())
         return;
     ShowOrHideLens();
-    if (LensShown != 1)
+    if (!LensShown())
         return;
     // The program that received the hotkey may take the foreground: Esc,
     // Space, Ctrl and Shift reach the input layer from the first press.
@@ -123,7 +159,7 @@ void ShowLensMagnifying() {
 }
 
 void WheelTurned(int delta) {
-    if (LensShown != 1)
+    if (!LensShown())
         return;
     const int notches = WheelNotches(&WheelPending, delta);
     if (notches != 0)
@@ -131,9 +167,8 @@ void WheelTurned(int delta) {
 }
 
 void HideLens() {
-    LensShown = 0;
+    State = LensState::Hidden;
     ForgetActingArrow();
-    LensActive = 0;
     WheelPending = 0;
     StopColourCheck();
     if (LensSettings.DynamicRefresh == 1)
@@ -141,17 +176,17 @@ void HideLens() {
     AccessibilityShortcutsAt(ShortcutMoment::Hide);
     ShowWindow(LensWindow, SW_HIDE);
     ShowWindow(InputOverlay, SW_HIDE);
-    // A pause still pending would end while hidden and leave the next show
-    // aside while it believes it is home.
-    StopDodgeTimers();
-    MovedAside = 0;
-    Dodged = 0;
-    DodgeArmed = 1;
+    ResetAvoidance();
 }
 
 void ToggleActive() {
-    LensActive = LensActive == 1 ? 0 : 1;
-    if (LensActive == 1) {
+    // Only a shown lens magnifies; its windows alone take the clicks and keys
+    // that toggle it.
+    if (State == LensState::Hidden)
+        return;
+    State = State == LensState::ShownMagnifying ? LensState::ShownIdle
+                                                 : LensState::ShownMagnifying;
+    if (State == LensState::ShownMagnifying) {
         if (OverlayMode())
             BlitOverlay();
         if (LensSettings.DynamicRefresh == 1)
@@ -164,11 +199,12 @@ void ToggleActive() {
 
 void RefreshFromPointer() {
     KeepModeCursor();
-    if (DodgeArmed == 1 && LensActive == 1) {
+    // While a pause runs, the lens may not stand where it was asked to go yet.
+    if (DodgeArmed() && LensActive()) {
         RefreshLens();
         CheckDodge();
     }
-    if (LensActive == 0)
+    if (!LensActive())
         CheckDodge();
 }
 
@@ -178,10 +214,10 @@ void DynamicTick() {
 
 void PaintLens() {
     // A paint can arrive before the drawing objects exist, or while hidden.
-    if (Initialised != 1 || LensShown != 1)
+    if (!Initialised() || !LensShown())
         return;
     ForgetShownPicture();
-    if (LensActive == 1 && OverlayMode())
+    if (LensActive() && OverlayMode())
         BlitOverlay();
     RefreshLens();
     DrawCheckPatch();

@@ -1,23 +1,19 @@
 // Whether the monitor the lens stands on runs HDR: there every screen read
 // is tone-mapped, and a check that does not prove the reads exact says why.
-#include "app/app.h"
+#include "app/colour_check.h"
 
 #include <cwchar>
 #include <vector>
 
-namespace {
+#include "settings/system_calls.h"
 
-using BufferSizesProc = LONG(WINAPI*)(UINT32, UINT32*, UINT32*);
-using QueryProc = LONG(WINAPI*)(UINT32, UINT32*, DISPLAYCONFIG_PATH_INFO*, UINT32*,
-                                DISPLAYCONFIG_MODE_INFO*, DISPLAYCONFIG_TOPOLOGY_ID*);
-using DeviceInfoProc = LONG(WINAPI*)(DISPLAYCONFIG_DEVICE_INFO_HEADER*);
+namespace {
 
 // The active display paths; empty where the system has no such call (Vista)
 // or the paths kept changing while they were asked for.
 std::vector<DISPLAYCONFIG_PATH_INFO> ActivePaths() {
-    const HMODULE user32 = GetModuleHandleA("user32.dll");
-    const auto sizes = LateFunction<BufferSizesProc>(user32, "GetDisplayConfigBufferSizes");
-    const auto query = LateFunction<QueryProc>(user32, "QueryDisplayConfig");
+    const auto sizes = DynCalls.GetDisplayConfigBufferSizes;
+    const auto query = DynCalls.QueryDisplayConfig;
     std::vector<DISPLAYCONFIG_PATH_INFO> paths;
     std::vector<DISPLAYCONFIG_MODE_INFO> modes;
     for (int tries = 0; sizes && query && tries < 3; ++tries) {
@@ -51,8 +47,7 @@ bool MonitorRunsHdr(HMONITOR monitor) {
     named.cbSize = sizeof(named);
     // The advanced colour record comes with Windows 10 1703; before it the
     // call refuses the request, and the monitor counts as SDR.
-    const auto deviceInfo = LateFunction<DeviceInfoProc>(GetModuleHandleA("user32.dll"),
-                                                         "DisplayConfigGetDeviceInfo");
+    const auto deviceInfo = DynCalls.DisplayConfigGetDeviceInfo;
     if (!deviceInfo || !GetMonitorInfoW(monitor, &named))
         return false;
     for (const DISPLAYCONFIG_PATH_INFO& path : ActivePaths()) {

@@ -10,7 +10,7 @@
 // program. Renaming any of them breaks those.
 #define VELLIX_MUTEX_NAME "y0e4h7l1"
 #define LENS_CLASS_NAME "MyWindowClass"
-#define OVERLAY_CLASS_NAME "MyWindowClass_a"
+#define INPUT_LAYER_CLASS_NAME "MyWindowClass_a"
 #define LENS_WINDOW_TITLE "T3"
 
 constexpr unsigned TrayCallbackMessage = 0x8010;
@@ -21,24 +21,20 @@ constexpr unsigned TrayRecordSize = 508;  // NOTIFYICONDATAA as the tray expects
 constexpr int LensHotkeyId = 1;
 constexpr unsigned LensHotkeyKey = 'Z';
 
-// Timers, all on the lens window.
-constexpr unsigned DynamicTimer = 21;
+// The timers' ids are all in settings/shared.h (TimerId); here their periods.
+// The Dynamic refresh.
 constexpr unsigned DynamicTimerMs = 10;
 // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION (Windows 10 1803), missing from older headers.
 constexpr unsigned long HighResolutionTimerFlag = 0x00000002;
-// The avoidance's pauses, DodgeAsideTimer and DodgeHomeTimer (5 and 6), are
-// in settings/shared.h; an id added here must differ from them.
 
 // Adding the tray icon again while the shell is not ready (a program in the
 // Startup folder starts before it): every 2 s, for about a minute.
-constexpr unsigned TrayRetryTimer = 31;
 constexpr unsigned TrayRetryMs = 2000;
 constexpr int TrayRetryLimit = 30;
 
 // The self-check of the screen reads after a show: up to four frames of tries,
 // a frame apart. Under Wine its first read waits for the compositor (see
 // StartColourCheckIfAsked).
-constexpr unsigned ColourCheckTimer = 41;
 constexpr unsigned FrameMs = 17;  // one frame at 60 Hz
 constexpr int ColourCheckTries = 4;
 constexpr unsigned WineCompositorMs = 100;

@@ -1,65 +1,37 @@
-// Start-up, the two window procedures, the tray icon and shutdown.
-#include "app/app.h"
+// The two window procedures and their handlers, one each: what a message
+// asks is decided by the rules and done by the controller, the tray, the
+// avoidance and the check of the reads.
+#include "app/shell.h"
 
-#include <shellapi.h>
 #include <windowsx.h>
 
+#include "app/accessibility_shortcuts.h"
+#include "app/app.h"
+#include "app/colour_check.h"
+#include "app/ids.h"
+#include "app/input_rules.h"
+#include "app/lens.h"
+#include "app/run_facts.h"
+#include "app/tray.h"
 #include "avoidance/avoidance.h"
 #include "geometry/geometry.h"
 #include "menu/menu.h"
 #include "readout/readout.h"
 #include "render/render.h"
 #include "settings/settings.h"
-
-HINSTANCE ProgramModule;
-HWND LensWindow;
-HWND InputOverlay;
-HDC LensDC;
-
-int LensShown;
-int LensActive;
-int MenuIdle = 1;
-int FirstShow = 1;
-int Initialised;
-bool HotkeyRegistered;
+#include "settings/shared.h"
 
 namespace {
 
-NOTIFYICONDATAA TrayIcon;
-int TrayIconPixels;  // the size TrayIcon.hIcon was made at
-UINT LastTrayEvent;  // the tray callback's previous event, to pair the mouse's messages
-UINT TaskbarCreatedMessage;
-int TrayRetriesLeft;
-int SettingsSaved;  // 1 once the settings are written for this run
 WPARAM HidingKey;   // the key that last hid a shown lens, 0 once seen up
 WPARAM ActingArrow;  // the arrow pressed during this show, whose repeats move on
 
-void WarnAndFail(const char* text, const char* caption) {
-    MessageBoxA(nullptr, text, caption, MB_SYSTEMMODAL | MB_ICONWARNING);
-}
-
-// --- key and pointer rules shared by both windows ---------------------------
-
-bool IsKeptKey(WPARAM key) {
-    return key == VK_SPACE || key == VK_CONTROL || key == VK_SHIFT;
-}
-
-// The arrows, and the keypad's arrows whether Num Lock gives them as arrows
-// or as digits.
-int ArrowStepX(WPARAM key) {
-    return key == VK_LEFT || key == VK_NUMPAD4 ? -1 : key == VK_RIGHT || key == VK_NUMPAD6 ? 1 : 0;
-}
-int ArrowStepY(WPARAM key) {
-    return key == VK_UP || key == VK_NUMPAD8 ? -1 : key == VK_DOWN || key == VK_NUMPAD2 ? 1 : 0;
-}
-bool IsArrowKey(WPARAM key) {
-    return ArrowStepX(key) != 0 || ArrowStepY(key) != 0;
-}
+// --- key and pointer handlers shared by both windows ------------------------
 
 // A key that hides a shown lens is remembered: while it is down, the hotkey
 // whose part it is does not show the lens again.
 void HideByKey(WPARAM key) {
-    if (LensShown == 1)
+    if (LensShown())
         HidingKey = key;
     HideLens();
 }
@@ -81,7 +53,7 @@ void MovePointerByKey(WPARAM key, LPARAM flags) {
 }
 
 void OnKeyDown(WPARAM key, LPARAM flags) {
-    switch (KeyDownAction(key, flags, LensShown, LensActive, ActingArrow)) {
+    switch (KeyDownAction(key, flags, ShellLensState, ActingArrow)) {
     case KeyMovePointer: MovePointerByKey(key, flags); break;
     case KeyHide: HideByKey(key); break;
     case KeyCopySwatch: CopyColourSwatch(); break;
@@ -108,7 +80,7 @@ bool HidingKeyDown() {
 }
 
 void OnHotkey(WPARAM id) {
-    if (id == LensHotkeyId && HotkeyShows(LensShown, MenuIdle, HidingKeyDown()))
+    if (id == LensHotkeyId && HotkeyShows(LensShown(), !MenuIdle(), HidingKeyDown()))
         ShowLensMagnifying();
 }
 
@@ -142,8 +114,6 @@ void OnLensPaint(HWND window) {
     EndPaint(window, &ps);
 }
 
-void RetryTrayIcon();
-
 // The lens is redrawn at its new place, with its own picture where it now
 // stands, before the pointer is checked again; then it takes the keys.
 void OnDodgePauseOver(unsigned id) {
@@ -170,8 +140,8 @@ void OnTimer(WPARAM id) {
 }
 
 void OnExitMenuLoop() {
-    if (LensShown == 0)
-        MenuIdle = 1;
+    if (!LensShown())
+        TrayMenuClosed();
 }
 
 // Windows closes a tray menu when another program takes the foreground. Wine
@@ -179,7 +149,7 @@ void OnExitMenuLoop() {
 // menu, which stays open and keeps the lens from showing.
 // The accessibility shortcuts are the user's while another program is in front.
 void OnActivateApp(WPARAM active) {
-    if (active == FALSE && MenuIdle == 0)
+    if (active == FALSE && !MenuIdle())
         EndMenu();
     AccessibilityShortcutsAt(active ? ShortcutMoment::ForegroundRegained
                                     : ShortcutMoment::ForegroundLost);
@@ -192,32 +162,13 @@ void OnActivateApp(WPARAM active) {
 // foreground back as the menu needs, or closes. Windows' own menu loop keeps
 // track of the foreground itself.
 void OnEnterIdle(WPARAM source) {
-    if (source != MSGF_MENU || MenuIdle != 0 || !RunningUnderWine())
+    if (source != MSGF_MENU || MenuIdle() || !ThisRun.Wine)
         return;
     DWORD owner = 0;
     GetWindowThreadProcessId(GetForegroundWindow(), &owner);
     if (owner != GetCurrentProcessId() && !SetForegroundWindow(LensWindow))
         EndMenu();
 }
-
-void OnTrayCallback(LPARAM event) {
-    const UINT now = LOWORD(event);
-    const TrayAction action = TrayEventAction(now, LastTrayEvent, LensShown, MenuIdle);
-    LastTrayEvent = now;
-    if (action == TrayOpenMenu) {
-        MenuIdle = 0;
-        ShowTrayMenu();
-        // The menu is closed now, whether or not its loop said so.
-        MenuIdle = 1;
-        // The lens window was made foreground for the menu; hidden, it would
-        // swallow the user's typing.
-        Shell_NotifyIconA(NIM_SETFOCUS, &TrayIcon);
-    } else if (action == TrayToggle || action == TrayShow) {
-        ShowOrHideLens();
-    }
-}
-
-bool SaveSettingsOnce();
 
 // Said once, at Exit from the menu, where the user is there to read it.
 void SayNotSaved() {
@@ -238,42 +189,6 @@ void OnMenuCommand(WPARAM command) {
     UpdateTrayTip();
 }
 
-// The version can only be set on an icon that exists. An add refused because
-// the icon is still there (a "TaskbarCreated" from a shell that kept its
-// icons) counts as done.
-bool AddTrayIconOnce() {
-    if (!Shell_NotifyIconA(NIM_ADD, &TrayIcon) && !Shell_NotifyIconA(NIM_MODIFY, &TrayIcon))
-        return false;
-    Shell_NotifyIconA(NIM_SETVERSION, &TrayIcon);
-    return true;
-}
-
-// A shell that is still starting can refuse the icon; without it the program
-// could not be reached, so the add is tried again for a while.
-void AddTrayIcon() {
-    KillTimer(LensWindow, TrayRetryTimer);
-    if (AddTrayIconOnce())
-        return;
-    TrayRetriesLeft = TrayRetryLimit;
-    SetTimer(LensWindow, TrayRetryTimer, TrayRetryMs, nullptr);
-}
-
-void RetryTrayIcon() {
-    if (AddTrayIconOnce() || --TrayRetriesLeft <= 0)
-        KillTimer(LensWindow, TrayRetryTimer);
-}
-
-// At Exit, and at the end of a session, where Windows ends the program
-// without destroying its windows; never twice. False where a file could not
-// be written.
-bool SaveSettingsOnce() {
-    if (SettingsSaved == 1)
-        return true;
-    SettingsSaved = 1;
-    const bool choice = SaveProfileChoice();
-    return SaveActiveProfile() && choice;
-}
-
 // The session ends without the windows being destroyed; a failed save is
 // not said, no one is there to read it.
 void OnEndSession(WPARAM ending) {
@@ -283,65 +198,28 @@ void OnEndSession(WPARAM ending) {
     AccessibilityShortcutsAt(ShortcutMoment::SessionEnd);
 }
 
-// The tray icon at the shell's small-icon size now: made again where that
-// size changed (or always), the old icon destroyed once the shell has the new.
-void RenewTrayIcon(bool always) {
-    const int size = SmallIconSize();
-    if (!TrayIcon.hWnd || (!always && size == TrayIconPixels))
-        return;
-    const HICON made = static_cast<HICON>(
-        LoadImageA(ProgramModule, "abb", IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    if (!made)
-        return;
-    const HICON old = TrayIcon.hIcon;
-    TrayIcon.hIcon = made;
-    TrayIconPixels = size;
-    Shell_NotifyIconA(NIM_MODIFY, &TrayIcon);
-    if (old)
-        DestroyIcon(old);
-}
-
-// Explorer started again: the icon at the size of now, added anew.
-void OnTaskbarCreated() {
-    RenewTrayIcon(true);
-    AddTrayIcon();
-}
-
 // A monitor plugged in or a mode changed while Vellix runs: the old display
 // DC may still have the old desk's extent, and the capture must know the new
 // desk's edges at once. The rest of the layout waits for the next show.
 void OnDisplayChange() {
     RenewTrayIcon(false);
-    if (Initialised != 1)
+    if (!Initialised())
         return;
     ReadDesk();
     RemakeScreenDC();
 }
 
-void OnLensDestroy() {
-    SaveSettingsOnce();
-    StopDynamicTimer();
-    AccessibilityShortcutsAt(ShortcutMoment::Exit);
-    KillTimer(LensWindow, TrayRetryTimer);
-    if (HotkeyRegistered)
-        UnregisterHotKey(LensWindow, LensHotkeyId);
-    HotkeyRegistered = false;
-    ReleaseDrawingResources();
-    DestroyWindow(InputOverlay);
-    UnregisterClassA(LENS_CLASS_NAME, ProgramModule);
-    UnregisterClassA(OVERLAY_CLASS_NAME, ProgramModule);
-    DestroyTrayMenu();
-    FreeResource(ClickSound);
-    Shell_NotifyIconA(NIM_DELETE, &TrayIcon);
-    if (TrayIcon.hIcon)
-        DestroyIcon(TrayIcon.hIcon);
-    TrayIcon.hIcon = nullptr;
-    PostQuitMessage(0);
+void OnInputLayerPaint(HWND window) {
+    PAINTSTRUCT ps{};
+    BeginPaint(window, &ps);
+    EndPaint(window, &ps);
 }
+
+}  // namespace
 
 LRESULT CALLBACK LensProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_DESTROY: OnLensDestroy(); break;
+    case WM_DESTROY: ShutDown(); break;
     case WM_ACTIVATE: OnActivate(window, wParam); break;
     case WM_ACTIVATEAPP: OnActivateApp(wParam); break;
     case WM_PAINT: OnLensPaint(window); break;
@@ -364,26 +242,20 @@ LRESULT CALLBACK LensProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     // The primary monitor's scale may have changed: WM_DPICHANGED reaches
     // only shown windows.
     case WM_SETTINGCHANGE: RenewTrayIcon(false); break;
-    case TrayCallbackMessage: OnTrayCallback(lParam); break;
+    case TrayCallbackMessage: TrayEvent(lParam); break;
     default:
-        if (message == TaskbarCreatedMessage && message != 0)
+        if (IsTaskbarCreated(message))
             OnTaskbarCreated();
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void OnOverlayPaint(HWND window) {
-    PAINTSTRUCT ps{};
-    BeginPaint(window, &ps);
-    EndPaint(window, &ps);
-}
-
-LRESULT CALLBACK OverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK InputLayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: SetModeCursor(); break;
     case WM_ACTIVATE: OnActivate(window, wParam); break;
-    case WM_PAINT: OnOverlayPaint(window); break;
+    case WM_PAINT: OnInputLayerPaint(window); break;
     case WM_KEYDOWN: OnKeyDown(wParam, lParam); break;
     case WM_SYSKEYDOWN: OnSysKeyDown(wParam, lParam); break;
     case WM_MOUSEMOVE: OnMouseMove(window, lParam); break;
@@ -396,288 +268,6 @@ LRESULT CALLBACK OverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// --- start-up steps ---------------------------------------------------------
-
-bool RegisterLensClass() {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_OWNDC | CS_DBLCLKS;
-    wc.lpfnWndProc = LensProc;
-    wc.hInstance = ProgramModule;
-    wc.hbrBackground = CreateSolidBrush(LensBackgroundColour);
-    wc.lpszClassName = LENS_CLASS_NAME;
-    return RegisterClassExA(&wc) != 0;
-}
-
-bool RegisterOverlayClass() {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_OWNDC | CS_DBLCLKS;
-    wc.lpfnWndProc = OverlayProc;
-    wc.hInstance = ProgramModule;
-    // Black on the Windows path, so that the layer's blend, if any, is known;
-    // Wine's layer at alpha 0 paints nothing.
-    if (NextShowLayer.way != LayerAlphaZero)
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.lpszClassName = OVERLAY_CLASS_NAME;
-    return RegisterClassExA(&wc) != 0;
-}
-
-void CreateInputOverlay() {
-    ChooseLayerWay();
-    if (!RegisterOverlayClass()) {
-        WarnAndFail("Window Registration Failed_a!", "Error!1");
-        return;
-    }
-    MakeInputLayer();
-}
-
-// The one place that says what the tooltip holds now.
-void CurrentTrayTip(char* tip, int capacity) {
-    const std::wstring trailing = TipTrailing(ColoursVerdict, ColoursOnHdr, SettingsUnsaved());
-    AnsiTrayTip(tip, capacity, Geometry.Zoom, HotkeyRegistered, trailing.c_str(), GetACP());
-}
-
-void PrepareTrayIcon() {
-    ZeroMemory(&TrayIcon, sizeof(TrayIcon));
-    TrayIcon.cbSize = sizeof(TrayIcon);
-    TrayIcon.hWnd = LensWindow;
-    TrayIcon.uID = TrayIconId;
-    TrayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    CurrentTrayTip(TrayIcon.szTip, sizeof(TrayIcon.szTip));
-    TrayIcon.uCallbackMessage = TrayCallbackMessage;
-    TrayIconPixels = SmallIconSize();
-    TrayIcon.hIcon = static_cast<HICON>(LoadImageA(ProgramModule, "abb", IMAGE_ICON,
-                                                   TrayIconPixels, TrayIconPixels,
-                                                   LR_DEFAULTCOLOR));
-    TrayIcon.uVersion = NOTIFYICON_VERSION;
-}
-
-// Windows keeps many Win shortcuts for itself and another program may hold
-// this one: then the tooltip says so, and Vellix runs all the same.
-// MOD_NOREPEAT keeps a held combination from repeating; Vista refuses it.
-bool RegisterLensHotkey() {
-    return RegisterHotKey(LensWindow, LensHotkeyId, MOD_WIN | MOD_SHIFT | MOD_NOREPEAT,
-                          LensHotkeyKey) ||
-           RegisterHotKey(LensWindow, LensHotkeyId, MOD_WIN | MOD_SHIFT, LensHotkeyKey);
-}
-
-}  // namespace
-
-void UpdateTrayTip() {
-    if (!TrayIcon.hWnd)
-        return;  // not made yet: it is made with the tooltip of the moment
-    char tip[sizeof(TrayIcon.szTip)];
-    CurrentTrayTip(tip, sizeof(tip));
-    if (lstrcmpA(tip, TrayIcon.szTip) == 0)
-        return;
-    lstrcpynA(TrayIcon.szTip, tip, sizeof(TrayIcon.szTip));
-    Shell_NotifyIconA(NIM_MODIFY, &TrayIcon);
-}
-
-int RunMessageLoop() {
-    MSG msg{};
-    for (;;) {
-        const HANDLE timer = DynamicWaitHandle();
-        if (!timer) {
-            if (GetMessageA(&msg, nullptr, 0, 0) <= 0)
-                return static_cast<int>(msg.wParam);
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-            continue;
-        }
-        // The timer comes first in the wait, so a busy queue cannot hold the
-        // refresh back; its ticks merge as WM_TIMER's do. The queue is emptied
-        // after every tick all the same: a tick as long as the period (screen
-        // reads are dear under DWM) would otherwise leave the timer signalled
-        // at every wait and the keys and clicks never handled.
-        if (MsgWaitForMultipleObjectsEx(1, &timer, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
-            WAIT_OBJECT_0)
-            DynamicTick();
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT)
-                return static_cast<int>(msg.wParam);
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-            if (DynamicWaitHandle() != timer)
-                break;  // stopped or started anew by what was handled
-        }
-    }
-}
-
-bool AllowTaskbarCreated(HWND window, UINT message) {
-    using FilterExProc = BOOL(WINAPI*)(HWND, UINT, DWORD, CHANGEFILTERSTRUCT*);
-    using FilterProc = BOOL(WINAPI*)(UINT, DWORD);
-    const HMODULE user32 = GetModuleHandleA("user32.dll");
-    if (message == 0)
-        return false;
-    // Windows 7 filters per window; Vista only per process.
-    const auto filterEx = LateFunction<FilterExProc>(user32, "ChangeWindowMessageFilterEx");
-    if (filterEx)
-        return filterEx(window, message, MSGFLT_ALLOW, nullptr) != FALSE;
-    const auto filter = LateFunction<FilterProc>(user32, "ChangeWindowMessageFilter");
-    return filter && filter(message, MSGFLT_ADD) != FALSE;
-}
-
-DpiMode DpiModeFor(const WindowsVersionInfo& v) {
-    // dpiAwareness is read from Windows 10 1607 (build 14393), PerMonitorV2
-    // known from 1703 (15063); before 1607 "true/pm" is read instead, whose
-    // "/pm" means per monitor from Windows 8.1 (6.3) on.
-    if (v.major > 10 || (v.major == 10 && v.build >= 15063))
-        return DpiPerMonitorV2;
-    if (v.major == 10 || (v.major == 6 && v.minor >= 3))
-        return DpiPerMonitor;
-    return DpiSystemAware;
-}
-
-KeyAction KeyDownAction(WPARAM key, LPARAM flags, int lensShown, int lensActive,
-                        WPARAM actingArrow) {
-    // A held key acts once: bit 30 marks the keyboard's repeats. A repeat
-    // that finds the lens shown belongs to a key pressed before the show,
-    // such as the hotkey's Z still held after its Win key was let go. Only a
-    // held arrow pressed during the show moves on.
-    const bool repeat = (static_cast<DWORD>(flags) & 0x40000000u) != 0;
-    if (IsArrowKey(key) && lensShown == 1 && lensActive == 1)
-        return !repeat || key == actingArrow ? KeyMovePointer : KeyNothing;
-    if (repeat)
-        return KeyNothing;
-    if (!IsKeptKey(key))
-        return KeyHide;
-    // A hidden lens has nothing to act on.
-    if (lensShown != 1)
-        return KeyNothing;
-    if (key == VK_SHIFT)
-        return KeyCopySwatch;
-    if (key == VK_CONTROL)
-        return KeyCopyText;
-    return KeyToggle;
-}
-
-bool ArrowTarget(WPARAM key, const MonitorSet& monitors, POINT from, POINT* to) {
-    const int x = from.x + ArrowStepX(key);
-    const int y = from.y + ArrowStepY(key);
-    if (!IsArrowKey(key))
-        return false;
-    for (int i = 0; i < monitors.Count && i < MaxMonitors; ++i) {
-        const LensRect& m = monitors.Rects[i];
-        if (x >= m.left && x < m.right && y >= m.top && y < m.bottom) {
-            *to = POINT{x, y};
-            return true;
-        }
-    }
-    return false;
-}
-
 void ForgetActingArrow() {
     ActingArrow = 0;
-}
-
-TrayAction TrayEventAction(UINT event, UINT previous, int lensShown, int menuIdle) {
-    switch (event) {
-    case WM_LBUTTONUP: return TrayToggle;
-    // The keyboard's Enter can come twice: it only shows, Esc hides.
-    case NIN_KEYSELECT: return lensShown == 0 && menuIdle == 1 ? TrayShow : TrayNothing;
-    // A right click brings WM_RBUTTONUP then WM_CONTEXTMENU: one menu.
-    case WM_CONTEXTMENU:
-        if (previous == WM_RBUTTONUP)
-            return TrayNothing;
-        [[fallthrough]];
-    case WM_RBUTTONUP: return lensShown == 0 && menuIdle == 1 ? TrayOpenMenu : TrayNothing;
-    // NIN_SELECT follows a left click's WM_LBUTTONUP.
-    default: return TrayNothing;
-    }
-}
-
-bool AnotherCopyRuns(bool made, DWORD error) {
-    // A copy run elevated made the mutex with a security that lets a normal
-    // copy not even open it: that copy runs all the same.
-    return error == ERROR_ALREADY_EXISTS || (!made && error == ERROR_ACCESS_DENIED);
-}
-
-std::wstring NotSavedText(const wchar_t* folder) {
-    return std::wstring(L"Vellix could not save its settings in this folder:\n\n") + folder;
-}
-
-bool RunningUnderWine() {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-WindowsVersionInfo WindowsVersion() {
-    // GetVersionEx answers what the manifest declares; RtlGetVersion the truth.
-    using RtlGetVersionProc = LONG(WINAPI*)(RTL_OSVERSIONINFOW*);
-    WindowsVersionInfo v{};
-    const auto get =
-        LateFunction<RtlGetVersionProc>(GetModuleHandleA("ntdll.dll"), "RtlGetVersion");
-    RTL_OSVERSIONINFOW record{};
-    record.dwOSVersionInfoSize = sizeof(record);
-    if (get && get(&record) == 0) {
-        v.major = record.dwMajorVersion;
-        v.minor = record.dwMinorVersion;
-        v.build = record.dwBuildNumber;
-    }
-    return v;
-}
-
-bool ExcludeFromCaptureSupported(const WindowsVersionInfo& v) {
-    // Windows 10 version 2004 is build 19041; Windows 11 still says 10.0.
-    return v.major > 10 || (v.major == 10 && v.build >= 19041);
-}
-
-#if !defined(_WIN64)
-static_assert(sizeof(NOTIFYICONDATAA) == TrayRecordSize, "tray record size");
-#endif
-
-int RunVellix(HINSTANCE module) {
-    ProgramModule = module;
-    SetLastError(0);
-    const HANDLE mutex = CreateMutexA(nullptr, FALSE, VELLIX_MUTEX_NAME);
-    if (AnotherCopyRuns(mutex != nullptr, GetLastError()))
-        return 0;
-    WatchForCrash();
-
-    if (!CreateLensWindows())
-        return 0;
-
-    InitSettings();
-    CreateDrawingResources();
-    BuildTrayMenu();
-    LayoutLens();
-    TaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
-    // Run elevated, the program would otherwise never hear that Explorer
-    // started again, and its icon would be gone for good.
-    AllowTaskbarCreated(LensWindow, TaskbarCreatedMessage);
-    DynamicTimerChoice = DynamicTimerFor(WindowsVersion(), RunningUnderWine());
-    HotkeyRegistered = RegisterLensHotkey();
-    PrepareTrayIcon();
-    AddTrayIcon();
-    SyncMenuChecks();
-    return RunMessageLoop();
-}
-
-bool CreateLensWindows() {
-    if (!RegisterLensClass()) {
-        WarnAndFail("Window Registration Failed!", "Error!1");
-        return false;
-    }
-    LensWindow = CreateWindowExA(WS_EX_CLIENTEDGE | WS_EX_TOOLWINDOW, LENS_CLASS_NAME,
-                                 LENS_WINDOW_TITLE, WS_POPUP, 375, 179, 210, 330, nullptr,
-                                 nullptr, ProgramModule, nullptr);
-    // Reported at once: nothing after this point can work without the window.
-    if (!LensWindow) {
-        WarnAndFail("Window Creation Failed!", "Error!");
-        return false;
-    }
-    LensDC = GetDC(LensWindow);
-    DisableTransitions(LensWindow);
-    // A rounded corner could cover the frame's edges.
-    KeepSquareCorners(LensWindow);
-    CreateInputOverlay();
-    SetBkMode(LensDC, TRANSPARENT);
-    return true;
-}
-
-void DestroyLensWindows() {
-    DestroyWindow(LensWindow);
-    DestroyWindow(InputOverlay);
 }

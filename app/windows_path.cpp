@@ -2,7 +2,9 @@
 // (tests/e2e/windows_path_switch.cpp), alone in this file for that reason:
 // the switch to the Windows path under Wine, the exclusion from capture and
 // the system's accessibility settings.
-#include "app/app.h"
+#include "app/windows_path.h"
+
+#include "settings/system_calls.h"
 
 bool WindowsPathUnderWine(WindowsVersionInfo*) {
     return false;
@@ -12,11 +14,8 @@ bool WindowsPathUnderWine(WindowsVersionInfo*) {
 // force (WDA_MONITOR would read the layer as black) is dropped. Looked up at
 // run time: Windows Vista has neither call.
 bool ExcludeFromCaptures(HWND layer) {
-    using SetAffinityProc = BOOL(WINAPI*)(HWND, DWORD);
-    using GetAffinityProc = BOOL(WINAPI*)(HWND, DWORD*);
-    const HMODULE user32 = GetModuleHandleA("user32.dll");
-    const auto set = LateFunction<SetAffinityProc>(user32, "SetWindowDisplayAffinity");
-    const auto get = LateFunction<GetAffinityProc>(user32, "GetWindowDisplayAffinity");
+    const auto set = DynCalls.SetWindowDisplayAffinity;
+    const auto get = DynCalls.GetWindowDisplayAffinity;
     if (!set || !get || !set(layer, WDA_EXCLUDEFROMCAPTURE))
         return false;
     DWORD affinity = WDA_NONE;

@@ -33,6 +33,9 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/colour_check.h"
+#include "app/ids.h"
+#include "app/lens.h"
 #include "driver.h"
 #include "geometry/geometry.h"
 #include "render/render.h"

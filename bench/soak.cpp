@@ -16,6 +16,8 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/ids.h"
+#include "app/lens.h"
 #include "geometry/geometry.h"
 #include "menu/menu.h"
 #include "readout/readout.h"

@@ -3,6 +3,7 @@
 #include "geometry/geometry.h"
 #include "settings/settings.h"
 #include "settings/shared.h"
+#include "settings/system_calls.h"
 
 namespace {
 
@@ -18,23 +19,12 @@ BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT r, LPARAM param) {
     return TRUE;
 }
 
-using MetricsForDpi = int(WINAPI*)(int, UINT);
-using DpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-
-using ThreadDpiContext = DPI_AWARENESS_CONTEXT(WINAPI*)();
-using SameDpiContexts = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT);
-
-template <typename Function>
-Function User32Function(const char* name) {
-    return LateFunction<Function>(GetModuleHandleA("user32.dll"), name);
-}
-
 // Only per-monitor v2 (Windows 10 1703 on) draws a window's frame at the DPI
 // of its monitor; under per-monitor v1 (8.1 to 10 1607) and system awareness
 // the frame keeps the system DPI that GetSystemMetrics gives.
 bool FrameFollowsMonitorDpi() {
-    const auto current = User32Function<ThreadDpiContext>("GetThreadDpiAwarenessContext");
-    const auto same = User32Function<SameDpiContexts>("AreDpiAwarenessContextsEqual");
+    const auto current = DynCalls.GetThreadDpiAwarenessContext;
+    const auto same = DynCalls.AreDpiAwarenessContextsEqual;
     return current && same && same(current(), DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
 }
 
@@ -42,9 +32,7 @@ bool FrameFollowsMonitorDpi() {
 // per-monitor v2 manifest makes the lens's frame follow the DPI of the monitor
 // it is on now: a scale changed since sign-in would clip the image.
 void ReadFrameMetrics(SystemFacts& facts) {
-    const auto metrics = FrameFollowsMonitorDpi()
-                             ? User32Function<MetricsForDpi>("GetSystemMetricsForDpi")
-                             : nullptr;
+    const auto metrics = FrameFollowsMonitorDpi() ? DynCalls.GetSystemMetricsForDpi : nullptr;
     const UINT dpi = metrics ? PrimaryMonitorDpi() : 0;
     if (dpi == 0) {
         facts.CxBorder = GetSystemMetrics(SM_CXBORDER);
@@ -61,21 +49,18 @@ void ReadFrameMetrics(SystemFacts& facts) {
 
 // The calls come with Windows 10 1607 (shcore's with 8.1), so they are looked up.
 unsigned PrimaryMonitorDpi() {
-    const HMODULE shcore = LoadSystemLibrary("shcore.dll");
-    const auto dpiOf = LateFunction<DpiForMonitor>(shcore, "GetDpiForMonitor");
+    const auto dpiOf = DynCalls.GetDpiForMonitor;
     UINT dpiX = 0;
     UINT dpiY = 0;
     constexpr int EffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
     if (!dpiOf || dpiOf(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), EffectiveDpi,
                         &dpiX, &dpiY) != S_OK)
         dpiX = 0;
-    if (shcore)
-        FreeLibrary(shcore);
     return dpiX;
 }
 
 int SmallIconSize() {
-    const auto metrics = User32Function<MetricsForDpi>("GetSystemMetricsForDpi");
+    const auto metrics = DynCalls.GetSystemMetricsForDpi;
     const UINT dpi = metrics ? PrimaryMonitorDpi() : 0;
     return dpi != 0 ? metrics(SM_CXSMICON, dpi) : GetSystemMetrics(SM_CXSMICON);
 }

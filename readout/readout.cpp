@@ -90,7 +90,7 @@ bool PutSwatchOnClipboard() {
 }
 
 bool ProLensActive() {
-    return LensSettings.ProFlag == 1 && LensActive == 1;
+    return LensSettings.ProFlag == 1 && LensActive();
 }
 
 }  // namespace

@@ -139,7 +139,7 @@ bool CapturesDiffer(const uint32_t* a, const uint32_t* b, int columns, int rows,
 
 void RefreshLens() {
     GetCursorPos(&PointerPos);
-    if (LensActive == 0) {
+    if (!LensActive()) {
         ShowIdlePicture();
         return;
     }
@@ -171,7 +171,7 @@ void ZoomAroundCursor() {
     now.geometry = g;
     now.px = px;
     now.py = py;
-    now.movedAside = MovedAside;
+    now.movedAside = MovedAside();
     now.proFlag = LensSettings.ProFlag;
     now.readingFlag = LensSettings.ReadingFlag;
     now.sampleHalf = SampleHalf(LensSettings.Sample);
@@ -192,7 +192,7 @@ void ZoomAroundCursor() {
     const int n = OffscreenBands(g, px, py, bands);
     for (int i = 0; i < n; ++i)
         FillBand(bands[i]);
-    PaintSelfImage(MovedAside);
+    PaintSelfImage(MovedAside());
 
     PutPictureInWindow();
     RememberShownPicture(now, source);

@@ -80,7 +80,7 @@ void BuildIdlePicture() {
 
 void PrepareShow() {
     const LensGeometry& g = Geometry;
-    const LensRect at = LensPlace(g, LensSettings.ReadingFlag, MovedAside);
+    const LensRect at = LensPlace(g, LensSettings.ReadingFlag, MovedAside());
     SetWindowPos(LensWindow, HWND_TOPMOST, at.left, at.top, g.WindowWidth, g.WindowHeight,
                  SWP_HIDEWINDOW);
     // The input layer spans every monitor, so the pointer keeps driving the

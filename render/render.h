@@ -98,6 +98,10 @@ constexpr COLORREF LensBackgroundColour = 0x00E55500;
 void CreateEarlyDrawingObjects();  // strip and off-screen brushes, swatch placeholder
 void CreateDrawingResources();
 void ReleaseDrawingResources();
+// Whether CreateDrawingResources has made the run's drawing objects: a paint
+// can come before. Tests only: taken as made or not.
+bool Initialised();
+void SetInitialisedForTest(bool made);
 void DropSwatchPlaceholder();  // deletes the placeholder if it is still ours
 void PrepareStripFonts();  // at a Pro show, once the layout is known
 int StripTextRoom();       // width the strip's text may take, margins left

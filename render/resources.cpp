@@ -184,6 +184,20 @@ uint32_t* SurfacePixels(HDC surface) {
     return PicturePixels(static_cast<HBITMAP>(GetCurrentObject(surface, OBJ_BITMAP)));
 }
 
+namespace {
+
+bool DrawingObjectsMade;  // Initialised(): the run's drawing objects exist
+
+}  // namespace
+
+bool Initialised() {
+    return DrawingObjectsMade;
+}
+
+void SetInitialisedForTest(bool made) {
+    DrawingObjectsMade = made;
+}
+
 void CreateDrawingResources() {
     // Made without a display mode: the documented form of a DC that covers
     // every monitor.
@@ -237,7 +251,7 @@ void CreateDrawingResources() {
     FontBeforeStrip = SelectObject(LensDC, StripFont);
 
     BuildIdlePicture();
-    Initialised = 1;
+    DrawingObjectsMade = true;
 }
 
 void PrepareStripFonts() {

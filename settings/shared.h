@@ -1,6 +1,6 @@
 // What the program's folders share while it runs: the two windows and the
-// lens window's DC, the module, the controller's and the avoidance's flags,
-// the pointer position and the avoidance's pause timers.
+// lens window's DC, the module, read-only views of the lens's state and of
+// where it stands, the pointer position and every timer's id.
 //
 // It lies at the bottom of the house, beside the settings record, and
 // includes nothing of ours, so that every folder may read it and none has to
@@ -16,43 +16,41 @@ extern HWND LensWindow;    // shows the lens; owns tray icon, menu and timers
 extern HWND InputOverlay;  // invisible full-screen layer taking the input
 extern HDC LensDC;         // the lens window's own DC, kept for the whole run
 
-// Controller flags that the drawing and the copies read; each holds 0 or 1.
-extern int LensActive;   // set by the shell: the lens magnifies (1) or idles (0)
-extern int Initialised;  // set by render/ once the drawing objects exist
+// The lens as the shell (app/) has it, written there alone; here a read-only
+// view, for the drawing and the copies. It magnifies only while shown.
+enum class LensState : unsigned char { Hidden, ShownIdle, ShownMagnifying };
+extern const LensState& ShellLensState;
+inline bool LensShown() {
+    return ShellLensState != LensState::Hidden;
+}
+inline bool LensActive() {
+    return ShellLensState == LensState::ShownMagnifying;
+}
 
-// Avoidance flags, set by avoidance/ and reset by the shell at every hide.
-extern int DodgeArmed;  // 1 = tests allowed; 0 during the pause after a move
-extern int Dodged;      // 1 = the lens is (or is going) aside
-extern int MovedAside;  // 1 = the lens stands aside (set when the pause ends)
+// Where the lens stands, as the avoidance (avoidance/) has it, written there
+// alone: a move aside or home starts a pause, and the lens counts as standing
+// at its new place once the pause is over. The shell asks for Home at a hide.
+enum class DodgeState : unsigned char { Home, GoingAside, Aside, GoingHome };
+extern const DodgeState& AvoidanceState;
+// The lens is, or is going, aside.
+inline bool Dodged() {
+    return AvoidanceState == DodgeState::GoingAside || AvoidanceState == DodgeState::Aside;
+}
+// The lens stands aside: its picture is drawn for the place aside.
+inline bool MovedAside() {
+    return AvoidanceState == DodgeState::Aside || AvoidanceState == DodgeState::GoingHome;
+}
 
 // The pointer in screen coordinates: read at the start of every refresh
 // (render/) or taken from a pointer move (app/); the avoidance checks it.
 extern POINT PointerPos;
 
-// A function of a system DLL looked up at run time, so that a Windows without
-// it still starts Vellix (and no import names it); nullptr where the module is
-// not loaded or has no such function.
-template <typename Function>
-Function LateFunction(HMODULE module, const char* name) {
-    if (!module)
-        return nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-// A DLL of the system loaded from the system folder, never one that lies
-// beside the program or in the working directory; nullptr where it is missing.
-// Free it with FreeLibrary, or keep it for the run.
-inline HMODULE LoadSystemLibrary(const char* name) {
-    char path[MAX_PATH];
-    const UINT n = GetSystemDirectoryA(path, MAX_PATH);
-    if (n == 0 || n + 1 + static_cast<UINT>(lstrlenA(name)) >= MAX_PATH)
-        return nullptr;
-    lstrcatA(path, "\\");
-    lstrcatA(path, name);
-    return LoadLibraryA(path);
-}
-
-// The avoidance's 100 ms pauses: timers on the lens window, whose other
-// timers are the shell's own (app/ids.h).
-constexpr unsigned DodgeAsideTimer = 5;
-constexpr unsigned DodgeHomeTimer = 6;
+// Every timer of the program, all on the lens window, in one place so that
+// no two share an id: the avoidance's 100 ms pauses and the shell's own.
+enum TimerId : unsigned {
+    DodgeAsideTimer = 5,
+    DodgeHomeTimer = 6,
+    DynamicTimer = 21,      // the Dynamic refresh's periodic timer
+    TrayRetryTimer = 31,    // the tray icon added again while the shell refuses it
+    ColourCheckTimer = 41,  // the tries of the check of the reads after a show
+};

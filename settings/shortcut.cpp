@@ -11,6 +11,7 @@
 
 #include "settings/settings.h"
 #include "settings/shared.h"
+#include "settings/system_calls.h"
 
 namespace {
 
@@ -21,15 +22,11 @@ constexpr GUID StartupFolderId = {
     0xB97D20BB, 0xF46A, 0x4C97, {0xBA, 0x10, 0x5E, 0x36, 0x08, 0x43, 0x08, 0x54}};
 constexpr DWORD KnownFolderCreate = 0x00008000;  // KF_FLAG_CREATE
 
-using KnownFolderPathFunction = HRESULT(WINAPI*)(REFGUID, DWORD, HANDLE, PWSTR*);
-
 // The Startup folder, made first when create is set (a new user profile may
-// not have it yet). SHGetKnownFolderPath is looked up at run time: Windows XP
-// has only the older call.
+// not have it yet). Windows XP has no SHGetKnownFolderPath, only the older call.
 bool StartupFolder(wchar_t* folder, size_t capacity, bool create) {
     folder[0] = L'\0';
-    const auto knownFolderPath = LateFunction<KnownFolderPathFunction>(
-        GetModuleHandleW(L"shell32.dll"), "SHGetKnownFolderPath");
+    const auto knownFolderPath = DynCalls.SHGetKnownFolderPath;
     if (knownFolderPath) {
         PWSTR found = nullptr;
         const HRESULT result =

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
+#include "app/windows_path.h"
 
 bool WindowsPathUnderWine(WindowsVersionInfo* asIf) {
     *asIf = WindowsVersionInfo{10, 0, 19041};

@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/app.h"
+#include "app/colour_check.h"
+#include "app/input_layer.h"
+#include "app/run_facts.h"
+#include "app/tray.h"
 #include "render/render.h"
 #include "support.h"
 

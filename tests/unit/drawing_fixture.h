@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/app.h"
+#include "app/lens.h"
 #include "geometry/geometry.h"
 #include "render/render.h"
 #include "settings/settings.h"
@@ -46,9 +46,8 @@ inline void StartDrawing() {
     LensWindow = CreateWindowExA(WS_EX_TOOLWINDOW, "VellixDrawingTest", "lens", WS_POPUP, 0, 0, 100,
                                  100, nullptr, nullptr, ProgramModule, nullptr);
     LensDC = GetDC(LensWindow);
-    Initialised = 0;
-    LensShown = 0;
-    LensActive = 0;
+    SetInitialisedForTest(false);
+    SetLensStateForTest(LensState::Hidden);
     UseLayout(ModeCommon, 2, 24);
     Geometry.ImageWidth = 0;  // start-up builds the idle picture before any layout
     Geometry.ImageHeight = 0;

@@ -35,7 +35,7 @@ protected:
 };
 
 TEST_F(DrawingObjects, RightAfterStartUpTheSurfacesHoldPlaceholders) {
-    EXPECT_EQ(Initialised, 1);
+    EXPECT_TRUE(Initialised());
     for (HDC surface : {ZoomSurface, SelfImageSurface, OverlaySurface}) {
         const BITMAP b = HeldBitmap(surface);
         EXPECT_EQ(b.bmWidth, 1);
@@ -149,12 +149,11 @@ TEST(Painting, NothingUntilTheDrawingObjectsExistOrWhileHidden) {
         return true;
     };
     LensDC = window.dc;
-    Initialised = 0;
-    LensShown = 1;
-    for (int active : {0, 1}) {
-        LensActive = active;
+    SetInitialisedForTest(false);
+    for (LensState shown : {LensState::ShownIdle, LensState::ShownMagnifying}) {
+        SetLensStateForTest(shown);
         PaintLens();
-        EXPECT_TRUE(untouched()) << "active " << active;
+        EXPECT_TRUE(untouched()) << "magnifying " << (shown == LensState::ShownMagnifying);
     }
 
     StartDrawing();
@@ -162,17 +161,16 @@ TEST(Painting, NothingUntilTheDrawingObjectsExistOrWhileHidden) {
     PrepareShow();
     const HDC windowDC = LensDC;
     LensDC = window.dc;
-    LensActive = 0;
-    LensShown = 0;
+    SetLensStateForTest(LensState::Hidden);
     PaintLens();
     EXPECT_TRUE(untouched());
-    LensShown = 1;
+    SetLensStateForTest(LensState::ShownIdle);
     PaintLens();  // the idle picture, framed grey
     GdiFlush();
     EXPECT_EQ(window.At(Geometry.ImageLeft, Geometry.ImageTop), Grey);
     EXPECT_EQ(window.At(Geometry.ImageLeft + 1, Geometry.ImageTop + 1), Silver);
     LensDC = windowDC;
-    LensShown = 0;
+    SetLensStateForTest(LensState::Hidden);
     StopDrawing();
 }
 
@@ -197,13 +195,11 @@ TEST(Shutdown, ShowsAndHidesLeaveNoDrawingObjectBehind) {
         else if (m[0] == ModeReading)
             BuildReadingMask();
         made.push_back(PassMask);
-        LensShown = 1;
-        LensActive = 1;
+        SetLensStateForTest(LensState::ShownMagnifying);
         PointerPos = {Geometry.HomeX - 5, Geometry.HomeY + 5};
         PaintSelfImage(0);
         PaintSelfImage(1);
-        LensShown = 0;
-        LensActive = 0;
+        SetLensStateForTest(LensState::Hidden);
     }
     for (HDC surface : {ZoomSurface, IdleSurface, SelfImageSurface, OverlaySurface})
         made.push_back(GetCurrentObject(surface, OBJ_BITMAP));
@@ -493,7 +489,6 @@ TEST(Show, EveryShowLaysTheLensOutForTheDisplayAsItIsNow) {
     auto showOn = [&](int workRight) {
         RECT work{0, 0, workRight, saved.bottom};
         SystemParametersInfoA(SPI_SETWORKAREA, 0, &work, 0);
-        MenuIdle = 1;
         ShowOrHideLens();
         const LensGeometry shown = Geometry;
         HideLens();

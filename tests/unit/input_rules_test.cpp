@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/app.h"
+#include "app/run_facts.h"
 #include "menu/menu.h"
 
 namespace {

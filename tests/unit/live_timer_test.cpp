@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "app/app.h"
+#include "app/dynamic_timer.h"
+#include "app/ids.h"
+#include "app/lens.h"
+#include "app/run_facts.h"
 #include "avoidance/avoidance.h"
 #include "geometry/geometry.h"
 #include "render/render.h"
@@ -98,7 +102,7 @@ protected:
         LensSettings.WindowFormat = 24;
         LensSettings.DynamicRefresh = 1;
         ShowOrHideLens();
-        ASSERT_EQ(LensShown, 1);
+        ASSERT_TRUE(LensShown());
         // Well away from the lens's home and its return lines.
         ASSERT_TRUE(PlacePointer(Geometry.SourceColumns, Geometry.SourceRows));
     }
@@ -109,6 +113,24 @@ protected:
             DispatchMessageA(&msg);
     }
 };
+
+// One state: shown idle at a show, magnifying at a toggle with the Dynamic
+// timer running; a hide leaves it hidden, the timer stopped and the lens home
+// even in the middle of a pause; a hidden lens takes no toggle.
+TEST_F(LiveTimer, TheLensStateFollowsShowToggleAndHide) {
+    EXPECT_EQ(ShellLensState, LensState::ShownIdle);
+    ToggleActive();
+    EXPECT_EQ(ShellLensState, LensState::ShownMagnifying);
+    EXPECT_NE(DynamicTimerRunning(), DynamicTimerNone);
+    SetDodgeStateForTest(DodgeState::GoingAside);
+    HideLens();
+    EXPECT_EQ(ShellLensState, LensState::Hidden);
+    EXPECT_EQ(AvoidanceState, DodgeState::Home);
+    EXPECT_EQ(DynamicTimerRunning(), DynamicTimerNone);
+    ToggleActive();
+    EXPECT_EQ(ShellLensState, LensState::Hidden);
+    EXPECT_EQ(DynamicTimerRunning(), DynamicTimerNone);
+}
 
 TEST_F(LiveTimer, EveryTickRefreshesOnceAndOnlyAnActiveLensTicks) {
     EXPECT_EQ(PendingTicks(), 0);  // shown, not active
@@ -146,22 +168,22 @@ TEST_F(LiveTimer, TicksGoOnThroughAnAvoidancePauseAndFollowThePointer) {
     const int homeTop = Geometry.WorkAreaHeight - Geometry.WindowHeight;
     ASSERT_TRUE(PlacePointer(homeLeft + 20, homeTop + 20));
     const DWORD start = GetTickCount();
-    while (Dodged == 0 && GetTickCount() - start < 20000)
+    while (!Dodged() && GetTickCount() - start < 20000)
         HandleTicks(1);
-    ASSERT_EQ(Dodged, 1);
-    while (MovedAside == 0 && GetTickCount() - start < 20000)
+    ASSERT_TRUE(Dodged());
+    while (!MovedAside() && GetTickCount() - start < 20000)
         HandleTicks(1);
-    ASSERT_EQ(MovedAside, 1);
-    EXPECT_EQ(DodgeArmed, 1);
+    ASSERT_TRUE(MovedAside());
+    EXPECT_TRUE(DodgeArmed());
     // After the pause the same timer still refreshes at every tick.
     EXPECT_EQ(HandleTicks(20).refreshed, 20);
     EXPECT_EQ(PendingTicks(), 1);
 
     // Far left of the return line: a tick brings the lens home.
     ASSERT_TRUE(PlacePointer(Geometry.SourceColumns, Geometry.SourceRows));
-    while (Dodged == 1 && GetTickCount() - start < 20000)
+    while (Dodged() && GetTickCount() - start < 20000)
         HandleTicks(1);
-    EXPECT_EQ(Dodged, 0);
+    EXPECT_FALSE(Dodged());
 }
 
 // Over a still screen the ticks leave the window alone, yet what changes
@@ -203,10 +225,10 @@ TEST_F(LiveTimer, AStillScreenIsLeftAloneUntilTheSelfImageOrThePointerMoves) {
     }
     EXPECT_TRUE(still);
     // As the end of an avoidance pause sets it: the self-image moves.
-    MovedAside = 1;
+    SetDodgeStateForTest(DodgeState::Aside);
     HandleTicks(1);
     EXPECT_EQ(untouched(), 0);
-    MovedAside = 0;
+    SetDodgeStateForTest(DodgeState::Home);
     HandleTicks(1);
     fill();
     ASSERT_TRUE(PlacePointer(x - 1, y));
@@ -244,7 +266,7 @@ TEST_F(LiveTimer, AMoveIntoHomeSendsTheInactiveLensAside) {
     ClientToScreen(InputOverlay, &origin);
     SendMessageA(InputOverlay, WM_MOUSEMOVE, 0,
                  MAKELPARAM(homeLeft + 20 - origin.x, homeTop + 20 - origin.y));
-    EXPECT_EQ(Dodged, 1);
+    EXPECT_TRUE(Dodged());
     EXPECT_EQ(PendingTicks(), 0);
 }
 
@@ -264,8 +286,10 @@ void CALLBACK EndLoopOnceRefreshed(HWND, UINT, UINT_PTR id, DWORD) {
 // one instead of the periodic timer; elsewhere the periodic timer runs with
 // the system timer raised. Both, as Windows would choose them, under Wine.
 TEST_F(LiveTimer, TheWaitableTimerTicksThroughTheMessageLoopAndStopsWithTheLens) {
-    const DynamicTimerKind chosen = DynamicTimerChoice;
-    DynamicTimerChoice = DynamicTimerWaitable;
+    const RunFacts facts = ThisRun;
+    RunFacts asIf = facts;
+    asIf.Timer = DynamicTimerWaitable;
+    SetRunFactsForTest(asIf);
     ToggleActive();
     ASSERT_EQ(DynamicTimerRunning(), DynamicTimerWaitable);
     const HANDLE timer = DynamicWaitHandle();
@@ -287,7 +311,8 @@ TEST_F(LiveTimer, TheWaitableTimerTicksThroughTheMessageLoopAndStopsWithTheLens)
     EXPECT_EQ(DynamicTimerRunning(), DynamicTimerNone);
     EXPECT_EQ(DynamicWaitHandle(), nullptr);
 
-    DynamicTimerChoice = DynamicTimerRaisedResolution;
+    asIf.Timer = DynamicTimerRaisedResolution;
+    SetRunFactsForTest(asIf);
     ToggleActive();
     EXPECT_EQ(DynamicTimerRunning(), DynamicTimerRaisedResolution);
     EXPECT_EQ(DynamicWaitHandle(), nullptr);
@@ -295,7 +320,7 @@ TEST_F(LiveTimer, TheWaitableTimerTicksThroughTheMessageLoopAndStopsWithTheLens)
     HideLens();
     EXPECT_EQ(DynamicTimerRunning(), DynamicTimerNone);
     EXPECT_EQ(PendingTicks(), 0);
-    DynamicTimerChoice = chosen;
+    SetRunFactsForTest(facts);
 }
 
 }  // namespace

@@ -201,9 +201,8 @@ TEST_F(Overlay, AnUnchangedPictureIsCopiedAgainOnlyAfterAPaint) {
     BuildProOverlay();
     PixelSurface window(g.WindowWidth, g.WindowHeight);
     LensDC = window.dc;
-    Initialised = 1;
-    LensShown = 1;
-    LensActive = 1;
+    SetInitialisedForTest(true);
+    SetLensStateForTest(LensState::ShownMagnifying);
     RefreshLens();
     GdiFlush();
     const COLORREF corner = window.At(g.ImageLeft, g.ImageTop);  // a grid pixel
@@ -218,8 +217,7 @@ TEST_F(Overlay, AnUnchangedPictureIsCopiedAgainOnlyAfterAPaint) {
     EXPECT_EQ(window.At(g.ImageLeft, g.ImageTop), corner);
     // The strip was drawn again too: white around the text.
     EXPECT_EQ(window.At(g.TextStripRect.left, g.TextStripRect.top), 0x00FFFFFFu);
-    LensActive = 0;
-    LensShown = 0;
+    SetLensStateForTest(LensState::Hidden);
     LensDC = lensDC;
 }
 

@@ -109,11 +109,11 @@ protected:
         StartDrawing();
         UseLayout(ModePro, 2, 24);
         LensSettings.SoundOn = 0;
-        LensActive = 1;
+        SetLensStateForTest(LensState::ShownMagnifying);
         PointerPos = {5, 5};
     }
     void TearDown() override {
-        LensActive = 0;
+        SetLensStateForTest(LensState::Hidden);
         StopDrawing();
     }
 };
@@ -177,10 +177,10 @@ TEST(Swatch, APackedDibOfOneColour) {
 
 TEST_F(Clipboard, NothingOutsideAnActiveProLens) {
     PutSentinel();
-    LensActive = 0;
+    SetLensStateForTest(LensState::Hidden);
     EXPECT_FALSE(CopyPixelText());
     EXPECT_FALSE(CopyColourSwatch());
-    LensActive = 1;
+    SetLensStateForTest(LensState::ShownMagnifying);
     for (int mode : {ModeCommon, ModeReading}) {
         UseLayout(mode, 2, mode == ModeReading ? 31 : 24);
         EXPECT_FALSE(CopyPixelText());

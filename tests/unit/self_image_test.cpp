@@ -31,7 +31,7 @@ class SelfImage : public ::testing::Test {
 protected:
     void SetUp() override { StartDrawing(); }
     void TearDown() override {
-        MovedAside = 0;
+        SetDodgeStateForTest(DodgeState::Home);
         StopDrawing();
     }
 };
@@ -59,7 +59,7 @@ TEST_F(SelfImage, DrawnInPlaceEqualsTheFullSizePictureCopiedInWhereTheWindowLies
         expected.CopyFrom(ZoomSurface);
 
         BitBlt(ZoomSurface, 0, 0, iw, ih, pattern.dc, 0, 0, SRCCOPY);
-        MovedAside = c.aside;
+        SetDodgeStateForTest(c.aside ? DodgeState::Aside : DodgeState::Home);
         PointerPos = {c.px, c.py};
         PaintSelfImage(c.aside);
         actual.CopyFrom(ZoomSurface);

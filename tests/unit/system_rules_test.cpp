@@ -1,12 +1,16 @@
 // What each Windows gets: the accessibility shortcut bits the lens clears and
-// sets again, the DPI awareness of the manifest and the Dynamic timer.
+// sets again, the DPI awareness of the manifest and the Dynamic timer, and the
+// record of the run made at start-up.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include "app/accessibility_shortcuts.h"
 #include "app/app.h"
 #include "app/ids.h"
+#include "app/run_facts.h"
 #include "geometry/geometry.h"
+#include "settings/system_calls.h"
 
 namespace {
 
@@ -100,3 +104,23 @@ TEST(WindowsVersions, DpiAwarenessAndDynamicTimerPerVersion) {
 }
 
 }  // namespace
+
+// The test program starts as Vellix does (tests/run_start.cpp), under Wine:
+// the table of optional calls is filled before the run's record is made from
+// it, and the record says Wine with Wine's own choices. A record made before
+// the table would take this for Windows.
+TEST(RunFacts, RecordedOnceFromTheCallsLookedUpBeforeIt) {
+    ASSERT_NE(DynCalls.WineGetVersion, nullptr);
+    ASSERT_NE(DynCalls.RtlGetVersion, nullptr);
+    EXPECT_NE(DynCalls.DwmFlush, nullptr);          // dwmapi.dll kept loaded
+    EXPECT_NE(DynCalls.GetDpiForMonitor, nullptr);  // shcore.dll kept loaded
+    EXPECT_TRUE(ThisRun.Wine);
+    const WindowsVersionInfo v = WindowsVersion();
+    EXPECT_EQ(ThisRun.Windows.build, v.build);
+    EXPECT_GE(ThisRun.Windows.major, 6u);
+    EXPECT_EQ(ThisRun.Dpi, DpiModeFor(v));
+    EXPECT_EQ(ThisRun.Timer, DynamicTimerPlain);
+    // The shipped program keeps Wine's own way.
+    EXPECT_EQ(ThisRun.FirstLayer, LayerAlphaZero);
+    EXPECT_EQ(ThisRun.LayerSystem.build, v.build);
+}

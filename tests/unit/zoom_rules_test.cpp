@@ -6,7 +6,8 @@
 
 #include <string>
 
-#include "app/app.h"
+#include "app/input_rules.h"
+#include "app/tray.h"
 
 namespace {
 
@@ -60,10 +61,10 @@ TEST(Wheel, ProStepsFromTheZoomShownAndNeverBelowSix) {
 }
 
 TEST(Hotkey, ShowsOnlyAHiddenLensWithTheMenuClosedAndTheHidingKeyUp) {
-    EXPECT_TRUE(HotkeyShows(0, 1, false));
-    EXPECT_FALSE(HotkeyShows(1, 1, false));  // shown: its repeats and a second press
-    EXPECT_FALSE(HotkeyShows(0, 0, false));  // the tray menu is open
-    EXPECT_FALSE(HotkeyShows(0, 1, true));   // the Win key that just hid it is still down
+    EXPECT_TRUE(HotkeyShows(false, false, false));
+    EXPECT_FALSE(HotkeyShows(true, false, false));  // shown: its repeats and a second press
+    EXPECT_FALSE(HotkeyShows(false, true, false));  // the tray menu is open
+    EXPECT_FALSE(HotkeyShows(false, false, true));   // the Win key that just hid it is still down
 }
 
 // The hotkey's Z, held on after Win is let go, reaches the shown lens as
@@ -71,11 +72,11 @@ TEST(Hotkey, ShowsOnlyAHiddenLensWithTheMenuClosedAndTheHidingKeyUp) {
 TEST(Hotkey, AKeysRepeatsDoNothing) {
     constexpr LPARAM Press = 1;
     constexpr LPARAM Repeat = 0x40000001;
-    EXPECT_EQ(KeyDownAction('Z', Press, 1), KeyHide);
-    EXPECT_EQ(KeyDownAction('Z', Repeat, 1), KeyNothing);
-    EXPECT_EQ(KeyDownAction(VK_LWIN, Press, 1), KeyHide);
-    EXPECT_EQ(KeyDownAction(VK_SPACE, Press, 1), KeyToggle);
-    EXPECT_EQ(KeyDownAction(VK_SPACE, Repeat, 1), KeyNothing);
+    EXPECT_EQ(KeyDownAction('Z', Press, LensState::ShownIdle), KeyHide);
+    EXPECT_EQ(KeyDownAction('Z', Repeat, LensState::ShownIdle), KeyNothing);
+    EXPECT_EQ(KeyDownAction(VK_LWIN, Press, LensState::ShownIdle), KeyHide);
+    EXPECT_EQ(KeyDownAction(VK_SPACE, Press, LensState::ShownIdle), KeyToggle);
+    EXPECT_EQ(KeyDownAction(VK_SPACE, Repeat, LensState::ShownIdle), KeyNothing);
 }
 
 // While the lens magnifies, every arrow moves the pointer, the keypad's too;
@@ -86,17 +87,19 @@ TEST(Arrows, MoveThePointerOnlyWhileTheLensMagnifies) {
     constexpr LPARAM Repeat = 0x40000001;
     for (WPARAM key : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_NUMPAD2, VK_NUMPAD4, VK_NUMPAD6,
                        VK_NUMPAD8}) {
-        EXPECT_EQ(KeyDownAction(key, Press, 1, 1, 0), KeyMovePointer) << key;
-        EXPECT_EQ(KeyDownAction(key, Repeat, 1, 1, key), KeyMovePointer) << key;
-        EXPECT_EQ(KeyDownAction(key, Repeat, 1, 1, 0), KeyNothing) << key;  // held from before
-        EXPECT_EQ(KeyDownAction(key, Press, 1, 0, 0), KeyHide) << key;
-        EXPECT_EQ(KeyDownAction(key, Repeat, 1, 0, key), KeyNothing) << key;
-        EXPECT_EQ(KeyDownAction(key, Press, 0, 0, 0), KeyHide) << key;
+        EXPECT_EQ(KeyDownAction(key, Press, LensState::ShownMagnifying, 0), KeyMovePointer) << key;
+        EXPECT_EQ(KeyDownAction(key, Repeat, LensState::ShownMagnifying, key), KeyMovePointer)
+            << key;
+        // Held from before the show:
+        EXPECT_EQ(KeyDownAction(key, Repeat, LensState::ShownMagnifying, 0), KeyNothing) << key;
+        EXPECT_EQ(KeyDownAction(key, Press, LensState::ShownIdle, 0), KeyHide) << key;
+        EXPECT_EQ(KeyDownAction(key, Repeat, LensState::ShownIdle, key), KeyNothing) << key;
+        EXPECT_EQ(KeyDownAction(key, Press, LensState::Hidden, 0), KeyHide) << key;
     }
-    EXPECT_EQ(KeyDownAction(VK_LEFT, Repeat, 1, 1, VK_RIGHT), KeyNothing);
-    EXPECT_EQ(KeyDownAction(VK_NUMPAD5, Press, 1, 1, 0), KeyHide);
-    EXPECT_EQ(KeyDownAction(VK_HOME, Press, 1, 1, 0), KeyHide);
-    EXPECT_EQ(KeyDownAction(VK_SPACE, Press, 1, 1, VK_SPACE), KeyToggle);
+    EXPECT_EQ(KeyDownAction(VK_LEFT, Repeat, LensState::ShownMagnifying, VK_RIGHT), KeyNothing);
+    EXPECT_EQ(KeyDownAction(VK_NUMPAD5, Press, LensState::ShownMagnifying, 0), KeyHide);
+    EXPECT_EQ(KeyDownAction(VK_HOME, Press, LensState::ShownMagnifying, 0), KeyHide);
+    EXPECT_EQ(KeyDownAction(VK_SPACE, Press, LensState::ShownMagnifying, VK_SPACE), KeyToggle);
 }
 
 // One screen pixel the arrow's way, and only onto a monitor.

@@ -1,11 +1,10 @@
-// What the lens asks of the system while it is shown: the accessibility
-// shortcuts out of the way of its keys, and a Dynamic refresh that really
-// ticks every 10 ms.
-#include "app/app.h"
+// The accessibility shortcuts out of the way of the lens's keys while it is
+// shown and in front, and given back as the user set them otherwise.
+#include "app/accessibility_shortcuts.h"
 
-#include <mmsystem.h>
-
-#include "settings/settings.h"
+#include "app/ids.h"
+#include "app/windows_path.h"
+#include "settings/shared.h"
 
 namespace {
 
@@ -43,32 +42,6 @@ void RestoreFeature(UINT get, UINT set, DWORD& cleared) {
     }
     cleared = 0;
 }
-
-// The Dynamic refresh as it runs now.
-DynamicTimerKind RunningKind = DynamicTimerPlain;
-bool Running;
-HANDLE WaitableTimer;
-
-using CreateTimerEx = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPCWSTR, DWORD, DWORD);
-
-// The waitable timer, or nullptr where the system has no high-resolution one.
-// CreateWaitableTimerExW is looked up, so that Windows XP still starts Vellix.
-HANDLE StartWaitableTimer() {
-    const auto create =
-        LateFunction<CreateTimerEx>(GetModuleHandleW(L"kernel32.dll"), "CreateWaitableTimerExW");
-    const HANDLE timer =
-        create ? create(nullptr, nullptr, HighResolutionTimerFlag, TIMER_ALL_ACCESS) : nullptr;
-    if (!timer)
-        return nullptr;
-    LARGE_INTEGER due{};
-    due.QuadPart = -static_cast<LONGLONG>(DynamicTimerMs) * 10000;  // relative, 100 ns units
-    if (!SetWaitableTimer(timer, &due, DynamicTimerMs, nullptr, nullptr, FALSE)) {
-        CloseHandle(timer);
-        return nullptr;
-    }
-    return timer;
-}
-
 }  // namespace
 
 DWORD ShortcutFlagsToClear(DWORD flags, DWORD featureOn) {
@@ -109,7 +82,6 @@ LONG WINAPI CrashFilter(EXCEPTION_POINTERS* exception) {
     AccessibilityShortcutsAt(ShortcutMoment::Crash);
     return FilterReplaced ? FilterReplaced(exception) : EXCEPTION_CONTINUE_SEARCH;
 }
-
 }  // namespace
 
 ShortcutStep ShortcutStepAt(ShortcutMoment moment, bool lensShown) {
@@ -131,7 +103,7 @@ ShortcutStep ShortcutStepAt(ShortcutMoment moment, bool lensShown) {
 }
 
 void AccessibilityShortcutsAt(ShortcutMoment moment) {
-    switch (ShortcutStepAt(moment, LensShown == 1)) {
+    switch (ShortcutStepAt(moment, LensShown())) {
     case ShortcutStep::Clear: SuspendShortcuts(); break;
     case ShortcutStep::SetAgain: RestoreShortcuts(); break;
     case ShortcutStep::Leave: break;
@@ -142,56 +114,3 @@ void WatchForCrash() {
     FilterReplaced = SetUnhandledExceptionFilter(CrashFilter);
 }
 
-DynamicTimerKind DynamicTimerFor(const WindowsVersionInfo& v, bool wine) {
-    // Wine's timers already tick every 10 ms, and its periodic timer is what
-    // the live benchmark measured; a wait in the message loop would only add
-    // wineserver round trips.
-    if (wine)
-        return DynamicTimerPlain;
-    // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION comes with Windows 10 1803 (build 17134).
-    if (v.major > 10 || (v.major == 10 && v.build >= 17134))
-        return DynamicTimerWaitable;
-    // Elsewhere SetTimer fires at the system timer's rate, 15.6 ms by default.
-    return DynamicTimerRaisedResolution;
-}
-
-DynamicTimerKind DynamicTimerChoice = DynamicTimerPlain;
-
-void StartDynamicTimer() {
-    StopDynamicTimer();
-    RunningKind = DynamicTimerChoice;
-    Running = true;
-    if (RunningKind == DynamicTimerWaitable) {
-        WaitableTimer = StartWaitableTimer();
-        if (WaitableTimer)
-            return;
-        RunningKind = DynamicTimerRaisedResolution;
-    }
-    if (RunningKind == DynamicTimerRaisedResolution)
-        timeBeginPeriod(1);
-    SetTimer(LensWindow, DynamicTimer, DynamicTimerMs, nullptr);
-}
-
-void StopDynamicTimer() {
-    if (!Running)
-        return;
-    Running = false;
-    if (WaitableTimer) {
-        CancelWaitableTimer(WaitableTimer);
-        CloseHandle(WaitableTimer);
-        WaitableTimer = nullptr;
-        return;
-    }
-    KillTimer(LensWindow, DynamicTimer);
-    // The raised rate costs every program power: only while the lens ticks.
-    if (RunningKind == DynamicTimerRaisedResolution)
-        timeEndPeriod(1);
-}
-
-HANDLE DynamicWaitHandle() {
-    return WaitableTimer;
-}
-
-DynamicTimerKind DynamicTimerRunning() {
-    return Running ? RunningKind : DynamicTimerNone;
-}
