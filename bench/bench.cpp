@@ -273,7 +273,7 @@ int MeasureLayout(int mode, int factor, int format) {
     const double grid = pro ? TimeGridBuild() : 0.0;
     const MeanFigures mean = pro ? TimeMeanAgainstOnePixel() : MeanFigures{0.0, 0.0};
     if (LensSettings.ReadingFlag == 1)
-        SetCursorPos(g.ScreenWidth / 2, g.HomeY - 5);
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, g.HomeY - 5);
     else
         SetCursorPos(g.HomeX - 20, g.HomeY + g.WindowHeight / 2);
     const double self = TimeRefreshes();

@@ -68,7 +68,6 @@ void ComputeFormat(LensGeometry& g, int magnifyFactor, int windowFormat, int pro
         g.SourceColumns = 1;
     if (g.SourceRows < 1)
         g.SourceRows = 1;
-    g.CellInterior = zoom - GridLineWidth;
 }
 
 void TakeDesk(LensGeometry& g, const SystemFacts& facts) {
@@ -94,18 +93,13 @@ void ComputeLayout(LensGeometry& g, int proFlag, const SystemFacts& facts) {
     g.ImageHeight = g.Zoom * g.SourceRows + pro;
     g.WindowWidth = g.ImageWidth + 2 * FrameMargin + 2 * facts.CxBorder + g.ImageLeft;
     g.WindowHeight = g.ImageHeight + 2 * FrameMargin + 2 * facts.CyBorder + g.ImageTop;
-    g.ScreenWidth = facts.ScreenWidth;
-    g.ScreenHeight = facts.ScreenHeight;
     TakeDesk(g, facts);
-    g.WorkAreaWidth = facts.WorkArea.right - facts.WorkArea.left;
-    g.WorkAreaHeight = facts.WorkArea.bottom - facts.WorkArea.top;
-    g.HomeX = g.WorkAreaWidth - g.WindowWidth;
-    g.HomeY = g.WorkAreaHeight - g.WindowHeight;
+    // The work area's size from (0, 0): a taskbar on the left or top moves
+    // home that far in from the right or bottom edge.
+    g.HomeX = facts.WorkArea.right - facts.WorkArea.left - g.WindowWidth;
+    g.HomeY = facts.WorkArea.bottom - facts.WorkArea.top - g.WindowHeight;
     g.TextStripRect = {g.ImageLeft, FrameMargin, g.ImageLeft + g.ImageWidth,
                        FrameMargin + TextStripHeight};
-    g.PlgPoints[0] = {g.ImageLeft, g.ImageTop};
-    g.PlgPoints[1] = {g.ImageLeft + g.ImageWidth, g.ImageTop};
-    g.PlgPoints[2] = {g.ImageLeft, g.ImageTop + g.ImageHeight};
 }
 
 int ReturnMarginX(const LensGeometry& g) {
