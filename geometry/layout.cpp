@@ -4,12 +4,6 @@
 
 LensGeometry Geometry;
 
-namespace {
-
-constexpr int ProZoomFloor = 6;
-
-}  // namespace
-
 bool FormatViewSize(int code, int fullWidth, int* width, int* height) {
     const WindowFormatEntry* e = FindWindowFormat(code);
     if (!e)
@@ -29,8 +23,8 @@ int NarrowestProStripWidth() {
     for (const WindowFormatEntry& e : WindowFormats) {
         if (e.family == FamilyReading)  // Reading strips are never Pro
             continue;
-        for (int factor = 1; factor <= 10; ++factor) {
-            const int zoom = factor > ProZoomFloor ? factor : ProZoomFloor;
+        for (int factor = LowestMagnifyFactor; factor <= HighestMagnifyFactor; ++factor) {
+            const int zoom = factor > ProLowestZoom ? factor : ProLowestZoom;
             const int width = (e.width / zoom) * zoom + 1;
             if (narrowest == 0 || width < narrowest)
                 narrowest = width;
@@ -56,8 +50,8 @@ void ComputeFormat(LensGeometry& g, int magnifyFactor, int windowFormat, int pro
                        &viewHeight);
 
     int zoom = static_cast<signed char>(magnifyFactor);
-    if (proFlag == 1 && zoom <= ProZoomFloor)
-        zoom = ProZoomFloor;
+    if (proFlag == 1 && zoom <= ProLowestZoom)
+        zoom = ProLowestZoom;
     if (zoom < 1)  // a factor the loader should have rejected; never divide by it
         zoom = 1;
 
