@@ -4,12 +4,11 @@
 
 #include <shellapi.h>
 
+#include "settings/settings.h"
+
 namespace {
 
 constexpr int WheelNotch = 120;  // WHEEL_DELTA: one notch of a plain wheel
-constexpr int LowestFactor = 2;
-constexpr int HighestFactor = 10;
-constexpr int ProLowestZoom = 6;
 
 int Within(int v, int low, int high) {
     return v < low ? low : (v > high ? high : v);
@@ -99,16 +98,16 @@ int WheelNotches(int* pending, int delta) {
 }
 
 int SteppedFactor(int stored, int proFlag, int notches) {
-    int factor = Within(stored, LowestFactor, HighestFactor);
+    int factor = Within(stored, LowestMagnifyFactor, HighestMagnifyFactor);
     // More notches than the range has steps end at a bound all the same.
-    const int range = HighestFactor - LowestFactor;
+    const int range = HighestMagnifyFactor - LowestMagnifyFactor;
     const int steps = Within(notches, -range, range);
     for (int i = 0; i < (steps > 0 ? steps : -steps); ++i) {
         // Pro shows at least 6 whatever is stored; a step goes from what is shown.
         const int shown = proFlag == 1 && factor < ProLowestZoom ? ProLowestZoom : factor;
-        const int lowest = proFlag == 1 ? ProLowestZoom : LowestFactor;
+        const int lowest = proFlag == 1 ? ProLowestZoom : LowestMagnifyFactor;
         if (steps > 0)
-            factor = Within(shown + 1, LowestFactor, HighestFactor);
+            factor = Within(shown + 1, LowestMagnifyFactor, HighestMagnifyFactor);
         else if (shown > lowest)
             factor = shown - 1;
     }

@@ -46,6 +46,8 @@ namespace {
 constexpr int Refreshes = 400;
 // Shows are dearer than refreshes: fewer of them.
 constexpr int Shows = 15;
+// Longer than Wine keeps the pointer position it set (100 ms).
+constexpr DWORD PointerCacheMs = 150;
 
 double Now() {
     static LARGE_INTEGER frequency;
@@ -268,6 +270,11 @@ int MeasureLayout(int mode, int factor, int format) {
     const int awayY = g.SourceRows / 2 + 10;
     SetCursorPos(awayX, awayY);
     ToggleActive();
+    // Wine answers GetCursorPos from the position it last set for 100 ms,
+    // then with an X round trip; the small layouts' turns take 40-100 ms,
+    // so their medians fell on either side by chance. Taken past the window,
+    // as a live lens over a still pointer reads it.
+    Sleep(PointerCacheMs);
     const RefreshFigures figures = TimeRefreshAgainstFloor(awayX, awayY);
     const double refresh = figures.refresh;
     const double floor = figures.floor;
@@ -276,7 +283,7 @@ int MeasureLayout(int mode, int factor, int format) {
     const double grid = pro ? TimeGridBuild() : 0.0;
     const MeanFigures mean = pro ? TimeMeanAgainstOnePixel() : MeanFigures{0.0, 0.0};
     if (LensSettings.ReadingFlag == 1)
-        SetCursorPos(g.ScreenWidth / 2, g.HomeY - 5);
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, g.HomeY - 5);
     else
         SetCursorPos(g.HomeX - 20, g.HomeY + g.WindowHeight / 2);
     const double self = TimeRefreshes();

@@ -11,10 +11,6 @@ constexpr int TextStripHeight = 22;
 constexpr int GridLineWidth = 1;
 constexpr int ImageLeft = FrameMargin;
 
-struct LensPoint {
-    int x, y;
-};
-
 struct LensRect {
     int left, top, right, bottom;
 };
@@ -32,18 +28,14 @@ struct MonitorSet {
 
 struct LensGeometry {
     int Zoom;
-    int CellInterior;  // Zoom - GridLineWidth, both axes
     int SourceColumns, SourceRows;
     int ImageWidth, ImageHeight;
     int ImageLeft, ImageTop;
     int WindowWidth, WindowHeight;
     int HomeX, HomeY;
-    int ScreenWidth, ScreenHeight;  // the primary's display mode
-    LensRect VirtualScreen;         // bounding box of every monitor
-    MonitorSet Monitors;            // at least one; captured cells on none are greyed
-    int WorkAreaWidth, WorkAreaHeight;
+    LensRect VirtualScreen;  // bounding box of every monitor
+    MonitorSet Monitors;     // at least one; captured cells on none are greyed
     LensRect TextStripRect;
-    LensPoint PlgPoints[3];  // upper-left, upper-right, lower-left
 };
 
 extern LensGeometry Geometry;

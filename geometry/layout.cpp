@@ -4,12 +4,6 @@
 
 LensGeometry Geometry;
 
-namespace {
-
-constexpr int ProZoomFloor = 6;
-
-}  // namespace
-
 bool FormatViewSize(int code, int fullWidth, int* width, int* height) {
     const WindowFormatEntry* e = FindWindowFormat(code);
     if (!e)
@@ -29,8 +23,8 @@ int NarrowestProStripWidth() {
     for (const WindowFormatEntry& e : WindowFormats) {
         if (e.family == FamilyReading)  // Reading strips are never Pro
             continue;
-        for (int factor = 1; factor <= 10; ++factor) {
-            const int zoom = factor > ProZoomFloor ? factor : ProZoomFloor;
+        for (int factor = LowestMagnifyFactor; factor <= HighestMagnifyFactor; ++factor) {
+            const int zoom = factor > ProLowestZoom ? factor : ProLowestZoom;
             const int width = (e.width / zoom) * zoom + 1;
             if (narrowest == 0 || width < narrowest)
                 narrowest = width;
@@ -56,8 +50,8 @@ void ComputeFormat(LensGeometry& g, int magnifyFactor, int windowFormat, int pro
                        &viewHeight);
 
     int zoom = static_cast<signed char>(magnifyFactor);
-    if (proFlag == 1 && zoom <= ProZoomFloor)
-        zoom = ProZoomFloor;
+    if (proFlag == 1 && zoom <= ProLowestZoom)
+        zoom = ProLowestZoom;
     if (zoom < 1)  // a factor the loader should have rejected; never divide by it
         zoom = 1;
 
@@ -68,7 +62,6 @@ void ComputeFormat(LensGeometry& g, int magnifyFactor, int windowFormat, int pro
         g.SourceColumns = 1;
     if (g.SourceRows < 1)
         g.SourceRows = 1;
-    g.CellInterior = zoom - GridLineWidth;
 }
 
 void TakeDesk(LensGeometry& g, const SystemFacts& facts) {
@@ -94,18 +87,13 @@ void ComputeLayout(LensGeometry& g, int proFlag, const SystemFacts& facts) {
     g.ImageHeight = g.Zoom * g.SourceRows + pro;
     g.WindowWidth = g.ImageWidth + 2 * FrameMargin + 2 * facts.CxBorder + g.ImageLeft;
     g.WindowHeight = g.ImageHeight + 2 * FrameMargin + 2 * facts.CyBorder + g.ImageTop;
-    g.ScreenWidth = facts.ScreenWidth;
-    g.ScreenHeight = facts.ScreenHeight;
     TakeDesk(g, facts);
-    g.WorkAreaWidth = facts.WorkArea.right - facts.WorkArea.left;
-    g.WorkAreaHeight = facts.WorkArea.bottom - facts.WorkArea.top;
-    g.HomeX = g.WorkAreaWidth - g.WindowWidth;
-    g.HomeY = g.WorkAreaHeight - g.WindowHeight;
+    // The work area's size from (0, 0): a taskbar on the left or top moves
+    // home that far in from the right or bottom edge.
+    g.HomeX = facts.WorkArea.right - facts.WorkArea.left - g.WindowWidth;
+    g.HomeY = facts.WorkArea.bottom - facts.WorkArea.top - g.WindowHeight;
     g.TextStripRect = {g.ImageLeft, FrameMargin, g.ImageLeft + g.ImageWidth,
                        FrameMargin + TextStripHeight};
-    g.PlgPoints[0] = {g.ImageLeft, g.ImageTop};
-    g.PlgPoints[1] = {g.ImageLeft + g.ImageWidth, g.ImageTop};
-    g.PlgPoints[2] = {g.ImageLeft, g.ImageTop + g.ImageHeight};
 }
 
 int ReturnMarginX(const LensGeometry& g) {

@@ -103,6 +103,15 @@ constexpr CommandItem CommandItems[] = {
     {CmdStartup, TogglesStartup, 1, "Startup", &SettingsMenu},
     {CmdSound, TogglesSound, 1, "Sound", &SettingsMenu},
 };
+// The factor menu offers exactly the factors a profile may hold, in order.
+constexpr bool FactorItemsSpanTheRange() {
+    int next = LowestMagnifyFactor;
+    for (const CommandItem& c : CommandItems)
+        if (c.kind == SetsFactor && c.value != next++)
+            return false;
+    return next == HighestMagnifyFactor + 1;
+}
+static_assert(FactorItemsSpanTheRange());
 // Submenu openers greyed by id, and the menu each stands in.
 struct GreyableItem {
     int id;

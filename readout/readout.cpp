@@ -81,12 +81,7 @@ bool PutSwatchOnClipboard() {
     HBITMAP swatch = MakeSwatchBitmap(PointerColour);
     // Either one missing, both are freed and the user's clipboard stays as it was.
     const ClipboardItem items[] = {{CF_BITMAP, swatch}, {CF_DIB, MakeSwatchDib(PointerColour)}};
-    if (!HandToClipboard(items, 2))
-        return false;
-    // The placeholder goes once a swatch replaces it; swatches belong to the clipboard.
-    DropSwatchPlaceholder();
-    SwatchBitmap = swatch;
-    return true;
+    return HandToClipboard(items, 2);
 }
 
 bool ProLensActive() {

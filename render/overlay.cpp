@@ -1,7 +1,7 @@
 // Pro grid and Reading guide. Both are built once per show as a picture on
-// magenta (OverlaySurface), the pass mask that is black exactly on their
-// pixels, and the list of those pixels as runs along each row, which every
-// refresh writes into the magnified picture before its one plain copy.
+// magenta (OverlaySurface) and the list of its pixels as runs along each row,
+// which every refresh writes into the magnified picture before its one plain
+// copy.
 #include "render/render.h"
 
 #include <algorithm>
@@ -60,8 +60,8 @@ uint32_t DibPixel(COLORREF c) {
            (static_cast<uint32_t>(GetGValue(c)) << 8) | GetBValue(c);
 }
 
-// The pass mask and the kept runs, both read off the overlay's pixels: every
-// pixel that is not magenta is a grid or guide pixel.
+// The kept runs, read off the overlay's pixels: every pixel that is not
+// magenta is a grid or guide pixel.
 void TakeOverlayPixels(int width, int height) {
     GdiFlush();
     const uint32_t* pixels = SurfacePixels(OverlaySurface);
@@ -71,9 +71,6 @@ void TakeOverlayPixels(int width, int height) {
     KeptPixels = pixels;
     KeptWidth = width;
     KeptHeight = height;
-    // Monochrome rows are padded to 16 bits; a set bit is white: pass.
-    const int stride = (width + 15) / 16 * 2;
-    std::vector<uint8_t> mask(static_cast<size_t>(stride) * height, 0xFF);
     std::vector<KeptRun> runs;
     for (int y = 0; pixels && y < height; ++y) {
         const uint32_t* row = pixels + static_cast<size_t>(y) * width;
@@ -81,7 +78,6 @@ void TakeOverlayPixels(int width, int height) {
         for (int x = 0; x < width; ++x) {
             if ((row[x] & 0x00FFFFFF) == KeyPixel)
                 continue;
-            mask[static_cast<size_t>(y) * stride + x / 8] &= static_cast<uint8_t>(~(0x80 >> (x % 8)));
             if (!runs.empty() && runs.back().x + runs.back().length == static_cast<uint32_t>(x))
                 ++runs.back().length;
             else
@@ -89,8 +85,6 @@ void TakeOverlayPixels(int width, int height) {
         }
         KindOfRow[y] = FindOrAddKind(runs);
     }
-    DeleteObject(PassMask);
-    PassMask = CreateBitmap(width, height, 1, 1, mask.data());
 }
 
 void BuildProMask() {

@@ -106,8 +106,7 @@ void RebuildShowPictures() {
     const LensGeometry& g = Geometry;
     // The self-image is not kept as a picture: at Zoom times the window it
     // would take over 100 MB in the larger layouts. PaintSelfImage draws the
-    // part that shows straight into ZoomSurface instead, and SelfImageSurface
-    // keeps its small placeholder.
+    // part that shows straight into ZoomSurface instead.
     ReplaceSurfaceBitmap(ZoomSurface, g.ImageWidth, g.ImageHeight);
     ReplaceSurfaceBitmap(SourceSurface, g.SourceColumns, g.SourceRows);
     ForgetShownPicture();

@@ -65,14 +65,8 @@ extern HDC ZoomSurface;
 extern HDC SourceSurface;
 extern HDC IdleSurface;
 extern HDC LogoSurface;
-extern HDC SelfImageSurface;
 extern HDC OverlaySurface;
 extern HDC CheckSurface;  // CheckPatchWidth x CheckPatchHeight: the patch read back
-extern HBITMAP PassMask;      // monochrome; white passes the magnified pixel
-extern HBITMAP SwatchBitmap;  // the last swatch copied; until then the placeholder
-// The start-up placeholder while it is ours: nullptr once deleted, at the
-// first swatch copy or at shutdown. A swatch belongs to the clipboard.
-extern HBITMAP SwatchPlaceholder;
 extern HBITMAP LogoBitmap;
 extern int LogoWidth, LogoHeight;
 extern HBRUSH StripBrush, OffscreenBrush, KeyBrush;
@@ -95,14 +89,13 @@ constexpr COLORREF PaleYellowColour = 0x00E4FFFF;
 constexpr COLORREF LensBackgroundColour = 0x00E55500;
 
 // Drawing objects.
-void CreateEarlyDrawingObjects();  // strip and off-screen brushes, swatch placeholder
+void CreateEarlyDrawingObjects();  // strip and off-screen brushes
 void CreateDrawingResources();
 void ReleaseDrawingResources();
 // Whether CreateDrawingResources has made the run's drawing objects: a paint
 // can come before. Tests only: taken as made or not.
 bool Initialised();
 void SetInitialisedForTest(bool made);
-void DropSwatchPlaceholder();  // deletes the placeholder if it is still ours
 void PrepareStripFonts();  // at a Pro show, once the layout is known
 int StripTextRoom();       // width the strip's text may take, margins left
 // Picture surfaces hold 32-bit top-down DIB sections, so the overlay code can
@@ -134,7 +127,7 @@ void DrawZoomBevel(HDC dc, int width, int height);
 // Width of the Reading-mode logo at full height, proportions kept.
 int ReadingLogoWidth(int height, int logoWidth, int logoHeight);
 
-// Pro grid, Reading guide and the mask that lets them show through.
+// Pro grid, Reading guide and the runs of their pixels that show through.
 void BuildProOverlay();
 void BuildReadingMask();
 void BlitOverlay();
@@ -148,7 +141,7 @@ extern int OverlayBuiltZoom;  // Zoom of the last Pro grid; 0 after a Reading gu
 // cell and blockHalf cells each way around it (the block Pro reads).
 void DrawGridPixels(uint32_t* pixels, int width, int height, int columns, int rows, int zoom,
                     const COLORREF colours[4], int blockHalf = 0);
-// Writes the overlay's grid or guide pixels (where PassMask is black) into a
+// Writes the overlay's grid or guide pixels (all but its magenta) into a
 // picture of the current image size: the masked copy done in memory. Does
 // nothing unless the overlay was built for this image size.
 void ComposeOverlay(uint32_t* picture);

@@ -11,11 +11,8 @@ HDC ZoomSurface;
 HDC SourceSurface;
 HDC IdleSurface;
 HDC LogoSurface;
-HDC SelfImageSurface;
 HDC OverlaySurface;
 HDC CheckSurface;
-HBITMAP PassMask;
-HBITMAP SwatchBitmap;
 HBITMAP LogoBitmap;
 int LogoWidth;
 int LogoHeight;
@@ -34,7 +31,6 @@ COLORREF CentreEvenColour;
 COLORREF CentreOddColour;
 int OverlayBuiltWidth = 1;
 int OverlayBuiltHeight = 1;
-HBITMAP SwatchPlaceholder;
 
 namespace {
 
@@ -105,14 +101,6 @@ HBITMAP HeldBitmap(HDC surface) {
 void CreateEarlyDrawingObjects() {
     StripBrush = CreateSolidBrush(0x00FFFFFF);
     OffscreenBrush = CreateSolidBrush(GreyColour);
-    SwatchPlaceholder = CreateCompatibleBitmap(LensDC, 1, 1);
-    SwatchBitmap = SwatchPlaceholder;
-}
-
-void DropSwatchPlaceholder() {
-    if (SwatchPlaceholder)
-        DeleteObject(SwatchPlaceholder);
-    SwatchPlaceholder = nullptr;
 }
 
 void ReplaceSurfaceBitmap(HDC surface, int width, int height) {
@@ -210,11 +198,8 @@ void CreateDrawingResources() {
     ZoomSurface = NewSurface();
     SourceSurface = NewSurface();
 
-    SelfImageSurface = NewSurface();
     CheckSurface = NewSurface();
     ReplaceSurfaceBitmap(CheckSurface, CheckPatchWidth, CheckPatchHeight);
-
-    PassMask = CreateBitmap(1, 1, 1, 1, nullptr);
 
     CommonCursor = LoadCursorA(ProgramModule, "acr");
     // A file of its own, not a resource: LoadImage wants no module for it.
@@ -294,7 +279,6 @@ void ReleaseDrawingResources() {
     HBITMAP overlay = HeldBitmap(OverlaySurface);
     HBITMAP zoom = HeldBitmap(ZoomSurface);
     HBITMAP source = HeldBitmap(SourceSurface);
-    HBITMAP self = HeldBitmap(SelfImageSurface);
     HBITMAP check = HeldBitmap(CheckSurface);
     HBITMAP idle = HeldBitmap(IdleSurface);
 
@@ -311,19 +295,14 @@ void ReleaseDrawingResources() {
     DeleteDC(OverlaySurface);
     DeleteDC(ZoomSurface);
     DeleteDC(SourceSurface);
-    DeleteDC(SelfImageSurface);
     DeleteDC(CheckSurface);
 
-    // A swatch handed to the clipboard belongs to the clipboard.
-    DropSwatchPlaceholder();
     DeleteObject(overlay);
     DeleteObject(zoom);
     DeleteObject(source);
-    DeleteObject(self);
     DeleteObject(check);
     DeleteObject(LogoBitmap);
     DeleteObject(idle);
-    DeleteObject(PassMask);
 
     DeleteObject(KeyBrush);
     DeleteObject(OffscreenBrush);

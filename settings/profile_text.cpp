@@ -60,7 +60,7 @@ bool ValidConfiguration(int v) {
 }
 
 bool ValidMagnifyFactor(int v) {
-    return v >= 2 && v <= 10;
+    return v >= LowestMagnifyFactor && v <= HighestMagnifyFactor;
 }
 
 bool ValidWindowFormat(int v) {

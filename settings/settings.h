@@ -28,10 +28,16 @@ constexpr int SampleHalf(SampleSize s) {
     return static_cast<int>(s) / 2;
 }
 
+// The magnify factors a user may choose, and the least zoom Pro draws at
+// whatever factor is chosen: its grid wants cells that large.
+constexpr int LowestMagnifyFactor = 2;
+constexpr int HighestMagnifyFactor = 10;
+constexpr int ProLowestZoom = 6;
+
 struct LensSettingsRecord {
     int32_t ProFlag;            // 1 = Pro mode
     int32_t ReadingFlag;        // 1 = Reading mode; both 0 = Common
-    int8_t MagnifyFactor;       // 2..10, the factor the user chose
+    int8_t MagnifyFactor;       // Lowest..HighestMagnifyFactor, the factor the user chose
     int8_t WindowFormat;        // 11..16, 21..26, 31..33
     int8_t PixelFormat;         // 1 BGR, 2 RGB, 3 (R,G,B), 4 #RRGGBB, 5 rgb(), 6 hsl()
     int8_t NumberBase;          // 1 Hex, 2 Dec, 3 Bin

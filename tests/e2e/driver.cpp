@@ -571,7 +571,6 @@ LensGeometry GeometryFor(int factor, int format, int pro) {
         if (desktop && l.factor == factor && l.format == format && l.pro == pro) {
             LensGeometry g{};
             g.Zoom = l.zoom;
-            g.CellInterior = l.zoom - 1;
             g.SourceColumns = l.columns;
             g.SourceRows = l.rows;
             g.ImageWidth = l.imageWidth;
@@ -582,10 +581,6 @@ LensGeometry GeometryFor(int factor, int format, int pro) {
             g.WindowHeight = l.windowHeight;
             g.HomeX = l.homeX;
             g.HomeY = l.homeY;
-            g.ScreenWidth = desktop->screenWidth;
-            g.ScreenHeight = desktop->screenHeight;
-            g.WorkAreaWidth = desktop->workWidth;
-            g.WorkAreaHeight = desktop->workHeight;
             g.TextStripRect = {4, 4, 4 + l.imageWidth, 26};
             return g;
         }
@@ -593,6 +588,13 @@ LensGeometry GeometryFor(int factor, int format, int pro) {
     fprintf(stderr, "driver: no worked layout for factor %d, format %d, Pro %d\n", factor,
             format, pro);
     abort();
+}
+
+SIZE TestScreenSize() {
+    const TestDesktop* desktop = ThisDesktop();
+    if (!desktop)
+        abort();  // ThisDesktop said which desktop it did not know
+    return {desktop->screenWidth, desktop->screenHeight};
 }
 
 RECT LensImageRect(const VellixRun& run, const LensGeometry& g) {

@@ -104,6 +104,8 @@ bool TrayIconPresent(HWND owner, UINT id);
 // The layout for these settings on this desktop, worked out by hand; ends the
 // test program when this desktop or these settings have no worked layout.
 LensGeometry GeometryFor(int factor, int format, int pro);
+// The screen size of that worked desktop.
+SIZE TestScreenSize();
 // Screen rectangle of the lens's image area.
 RECT LensImageRect(const VellixRun& run, const LensGeometry& g);
 // The screen area the lens captures with the pointer at (px, py).

@@ -72,8 +72,9 @@ TEST_F(Spine, StartsHiddenAndATrayClickShowsBothWindowsTopmost) {
     const RECT overlay = WindowRectOf(run.overlay);
     EXPECT_EQ(overlay.left, 0);
     EXPECT_EQ(overlay.top, 0);
-    EXPECT_EQ(overlay.right, geometry.ScreenWidth);
-    EXPECT_EQ(overlay.bottom, geometry.ScreenHeight);
+    const SIZE screen = TestScreenSize();
+    EXPECT_EQ(overlay.right, screen.cx);
+    EXPECT_EQ(overlay.bottom, screen.cy);
 
     EXPECT_TRUE(GetWindowLongA(run.lens, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_TRUE(GetWindowLongA(run.overlay, GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -164,8 +165,9 @@ TEST_F(Spine, OffscreenPartsAreGrey) {
     }));
 
     // The far corner: right and bottom bands.
-    MovePointer(run, g.ScreenWidth - 1, g.ScreenHeight - 1);
-    EXPECT_TRUE(WaitWithPointerAt(run, g.ScreenWidth - 1, g.ScreenHeight - 1, [&] {
+    const SIZE screen = TestScreenSize();
+    MovePointer(run, screen.cx - 1, screen.cy - 1);
+    EXPECT_TRUE(WaitWithPointerAt(run, screen.cx - 1, screen.cy - 1, [&] {
         return shown(g.ImageWidth - 1, 0) == Grey &&
                shown(0, g.ImageHeight - 1) == Grey;
     }));

@@ -155,8 +155,6 @@ LensGeometry DefaultLayout() {
     g.WindowHeight = 254;
     g.HomeX = 1476;
     g.HomeY = 786;
-    g.ScreenWidth = 1920;
-    g.ScreenHeight = 1080;
     return g;
 }
 

@@ -36,16 +36,11 @@ protected:
 
 TEST_F(DrawingObjects, RightAfterStartUpTheSurfacesHoldPlaceholders) {
     EXPECT_TRUE(Initialised());
-    for (HDC surface : {ZoomSurface, SelfImageSurface, OverlaySurface}) {
+    for (HDC surface : {ZoomSurface, OverlaySurface}) {
         const BITMAP b = HeldBitmap(surface);
         EXPECT_EQ(b.bmWidth, 1);
         EXPECT_EQ(b.bmHeight, 1);
     }
-    const BITMAP mask = BitmapOf(PassMask);
-    EXPECT_EQ(mask.bmWidth, 1);
-    EXPECT_EQ(mask.bmHeight, 1);
-    EXPECT_EQ(mask.bmPlanes, 1);
-    EXPECT_EQ(mask.bmBitsPixel, 1);
 
     EXPECT_EQ(LogoWidth, 351);
     EXPECT_EQ(LogoHeight, 264);
@@ -132,7 +127,6 @@ TEST_F(DrawingObjects, AShowGivesTheLayoutsBitmapsAndTheSelfImageStaysSmall) {
     EXPECT_EQ(HeldBitmap(ZoomSurface).bmHeight, Geometry.ImageHeight);
     EXPECT_EQ(HeldBitmap(IdleSurface).bmWidth, Geometry.ImageWidth);
     EXPECT_EQ(HeldBitmap(IdleSurface).bmHeight, Geometry.ImageHeight);
-    EXPECT_EQ(HeldBitmap(SelfImageSurface).bmWidth, 1);
     // The replaced bitmaps are gone.
     EXPECT_EQ(GetObjectType(oldZoom), 0u);
     EXPECT_EQ(GetObjectType(oldIdle), 0u);
@@ -179,10 +173,9 @@ TEST(Painting, NothingUntilTheDrawingObjectsExistOrWhileHidden) {
 TEST(Shutdown, ShowsAndHidesLeaveNoDrawingObjectBehind) {
     const DWORD before = GdiObjects();
     StartDrawing();
-    std::vector<HGDIOBJ> made = {ScreenDC,   ZoomSurface,    IdleSurface, LogoSurface,
-                                 SelfImageSurface, OverlaySurface, PassMask, SwatchBitmap,
-                                 LogoBitmap, StripBrush,     OffscreenBrush, KeyBrush,
-                                 StripFont};
+    std::vector<HGDIOBJ> made = {ScreenDC,   ZoomSurface, IdleSurface,    LogoSurface,
+                                 OverlaySurface, LogoBitmap, StripBrush, OffscreenBrush,
+                                 KeyBrush,   StripFont};
     const int modes[][3] = {{ModeCommon, 2, 11}, {ModePro, 2, 21}, {ModeReading, 3, 31},
                             {ModeCommon, 4, 24}};
     for (const auto& m : modes) {
@@ -194,14 +187,13 @@ TEST(Shutdown, ShowsAndHidesLeaveNoDrawingObjectBehind) {
             BuildProOverlay();
         else if (m[0] == ModeReading)
             BuildReadingMask();
-        made.push_back(PassMask);
         SetLensStateForTest(LensState::ShownMagnifying);
         PointerPos = {Geometry.HomeX - 5, Geometry.HomeY + 5};
         PaintSelfImage(0);
         PaintSelfImage(1);
         SetLensStateForTest(LensState::Hidden);
     }
-    for (HDC surface : {ZoomSurface, IdleSurface, SelfImageSurface, OverlaySurface})
+    for (HDC surface : {ZoomSurface, IdleSurface, OverlaySurface})
         made.push_back(GetCurrentObject(surface, OBJ_BITMAP));
     const HGDIOBJ pen = GetCurrentObject(ZoomSurface, OBJ_PEN);
     const HGDIOBJ brush = GetCurrentObject(ZoomSurface, OBJ_BRUSH);

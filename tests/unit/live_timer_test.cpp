@@ -164,8 +164,8 @@ TEST_F(LiveTimer, TicksGoOnThroughAnAvoidancePauseAndFollowThePointer) {
     ASSERT_EQ(HandleTicks(3).refreshed, 3);
     // Into the home rectangle: the next tick's refresh sees it and the lens
     // steps aside; the ticks of the pause draw nothing, as the pause asks.
-    const int homeLeft = Geometry.WorkAreaWidth - Geometry.WindowWidth;
-    const int homeTop = Geometry.WorkAreaHeight - Geometry.WindowHeight;
+    const int homeLeft = Geometry.HomeX;
+    const int homeTop = Geometry.HomeY;
     ASSERT_TRUE(PlacePointer(homeLeft + 20, homeTop + 20));
     const DWORD start = GetTickCount();
     while (!Dodged() && GetTickCount() - start < 20000)
@@ -192,8 +192,8 @@ TEST_F(LiveTimer, TicksGoOnThroughAnAvoidancePauseAndFollowThePointer) {
 TEST_F(LiveTimer, AStillScreenIsLeftAloneUntilTheSelfImageOrThePointerMoves) {
     const LensGeometry& g = Geometry;
     // Left of home, so the window lies in the captured area and stays home.
-    const int x = Geometry.WorkAreaWidth - g.WindowWidth - 20;
-    const int y = Geometry.WorkAreaHeight - g.WindowHeight + 20;
+    const int x = g.HomeX - 20;
+    const int y = g.HomeY + 20;
     ASSERT_TRUE(PlacePointer(x, y));
     PixelSurface window(g.WindowWidth, g.WindowHeight);
     const HDC lensDC = LensDC;
@@ -259,8 +259,8 @@ TEST_F(LiveTimer, ACursorChangedByTheSystemIsTheModesAgainAtTheNextTick) {
 // inactive lens aside: the move's own position decides.
 TEST_F(LiveTimer, AMoveIntoHomeSendsTheInactiveLensAside) {
     LensSettings.DynamicRefresh = 0;
-    const int homeLeft = Geometry.WorkAreaWidth - Geometry.WindowWidth;
-    const int homeTop = Geometry.WorkAreaHeight - Geometry.WindowHeight;
+    const int homeLeft = Geometry.HomeX;
+    const int homeTop = Geometry.HomeY;
     ASSERT_TRUE(PlacePointer(homeLeft + 20, homeTop + 20));
     POINT origin{0, 0};
     ClientToScreen(InputOverlay, &origin);
