@@ -167,8 +167,7 @@ void InitSettings() {
     ResetLensState();
     LensSettings.SavedNormalFormat = 0;
     LensSettings.SavedReadingFormat = 0;
-    OverlayBuiltWidth = 1;
-    OverlayBuiltHeight = 1;
+    ForgetBuiltOverlay();
     ResetAvoidance();
 
     CreateEarlyDrawingObjects();

@@ -182,7 +182,7 @@ double TimeUndoneRefreshes() {
 // Building the Pro grid overlay and its mask, as a show with a new layout does.
 double TimeGridBuild() {
     return MedianTime(Shows, [] {
-        OverlayBuiltZoom = -1;
+        ForgetBuiltOverlay();
         BuildProOverlay();
     });
 }

@@ -11,11 +11,15 @@
 #include "settings/settings.h"
 #include "settings/shared.h"
 
-int OverlayBuiltZoom;
-
 namespace {
 
-int OverlayBuiltBlockHalf;  // the sample block the Pro frame was drawn around
+// The overlay built last, so that a show with the same layout keeps it.
+struct BuiltOverlay {
+    int width = 1, height = 1;
+    int zoom = 0;       // of the Pro grid; 0 after a Reading guide
+    int blockHalf = 0;  // the sample block the Pro frame was drawn around
+};
+BuiltOverlay Built;
 
 constexpr COLORREF KeyColour = 0x00FF00FF;
 constexpr uint32_t KeyPixel = 0x00FF00FF;  // magenta reads the same in both byte orders
@@ -105,9 +109,7 @@ void BuildReadingOverlay() {
         MoveToEx(OverlaySurface, 0, guideRow, nullptr);
         LineTo(OverlaySurface, g.ImageWidth, guideRow);
     }
-    OverlayBuiltWidth = g.ImageWidth;
-    OverlayBuiltHeight = g.ImageHeight;
-    OverlayBuiltZoom = 0;
+    Built = {g.ImageWidth, g.ImageHeight, 0, Built.blockHalf};
 }
 
 }  // namespace
@@ -157,14 +159,22 @@ void DrawGridPixels(uint32_t* pixels, int width, int height, int columns, int ro
     }
 }
 
+void ForgetBuiltOverlay() {
+    Built = BuiltOverlay{};
+}
+
+int BuiltOverlayZoom() {
+    return Built.zoom;
+}
+
 void BuildProOverlay() {
     const LensGeometry& g = Geometry;
     if (LensSettings.ProFlag != 1)
         return;
     // Two factors can give the same image with another grid spacing.
     const int blockHalf = SampleHalf(LensSettings.Sample);
-    if (g.ImageWidth == OverlayBuiltWidth && g.ImageHeight == OverlayBuiltHeight &&
-        g.Zoom == OverlayBuiltZoom && blockHalf == OverlayBuiltBlockHalf)
+    if (g.ImageWidth == Built.width && g.ImageHeight == Built.height && g.Zoom == Built.zoom &&
+        blockHalf == Built.blockHalf)
         return;
     ReplaceSurfaceBitmap(OverlaySurface, g.ImageWidth, g.ImageHeight);
     RECT all{0, 0, g.ImageWidth, g.ImageHeight};
@@ -176,10 +186,7 @@ void BuildProOverlay() {
         DrawGridPixels(pixels, g.ImageWidth, g.ImageHeight, g.SourceColumns, g.SourceRows, g.Zoom,
                        colours, blockHalf);
     }
-    OverlayBuiltWidth = g.ImageWidth;
-    OverlayBuiltHeight = g.ImageHeight;
-    OverlayBuiltZoom = g.Zoom;
-    OverlayBuiltBlockHalf = blockHalf;
+    Built = {g.ImageWidth, g.ImageHeight, g.Zoom, blockHalf};
     BuildProMask();
 }
 

@@ -77,7 +77,6 @@ extern HFONT StripFont;  // the Pro strip's text, selected into LensDC for the w
 // ones) too wide for this strip in StripFont; nullptr when none is.
 extern HFONT StripNarrowFont;
 extern COLORREF GridEvenColour, GridOddColour, CentreEvenColour, CentreOddColour;
-extern int OverlayBuiltWidth, OverlayBuiltHeight;
 
 // Pro: the screen pixel under the pointer, read from the refresh's capture
 // at the pointer position (PointerPos, settings/shared.h).
@@ -131,7 +130,9 @@ int ReadingLogoWidth(int height, int logoWidth, int logoHeight);
 void BuildProOverlay();
 void BuildReadingMask();
 void BlitOverlay();
-extern int OverlayBuiltZoom;  // Zoom of the last Pro grid; 0 after a Reading guide
+// Forgets the overlay built last: the next build makes it anew.
+void ForgetBuiltOverlay();
+int BuiltOverlayZoom();  // of the last Pro grid; 0 after a Reading guide
 
 // The grid, pixel for pixel, into a 32-bit top-down picture of width x height
 // (0x00RRGGBB per pixel) for columns x rows cells of zoom pixels; colours are

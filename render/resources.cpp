@@ -29,8 +29,6 @@ COLORREF GridEvenColour;
 COLORREF GridOddColour;
 COLORREF CentreEvenColour;
 COLORREF CentreOddColour;
-int OverlayBuiltWidth = 1;
-int OverlayBuiltHeight = 1;
 
 namespace {
 

@@ -104,7 +104,7 @@ def faults(root):
 # The program's .cpp files keep at most this many mutable variables at
 # namespace scope (non-const, non-constexpr, one per declarator, an array as
 # one). State belongs to one owner: raise it only with a reason.
-MUTABLE_LIMIT = 104
+MUTABLE_LIMIT = 101
 
 COMMENT_OR_TEXT = re.compile(r'//[^\n]*|/\*.*?\*/|"(?:\\.|[^"\\\n])*"|\'(?:\\.|[^\'\\\n])*\'',
                              re.S)

@@ -145,7 +145,7 @@ TEST_F(Overlay, ReadingGuideIsOneRedAndWhiteRowBelowThePointersRow) {
         }
     EXPECT_TRUE(RegularDots(guide, 0));
     // A Pro show after it builds its grid again, whatever the sizes.
-    EXPECT_EQ(OverlayBuiltZoom, 0);
+    EXPECT_EQ(BuiltOverlayZoom(), 0);
 }
 
 // Window pixels after the refresh's copy, drawn both ways over the same
