@@ -58,16 +58,10 @@ KeyAction KeyDownAction(WPARAM key, LPARAM flags, LensState lens, WPARAM actingA
 bool ArrowTarget(WPARAM key, const MonitorSet& monitors, POINT from, POINT* to) {
     const int x = from.x + ArrowStepX(key);
     const int y = from.y + ArrowStepY(key);
-    if (!IsArrowKey(key))
+    if (!IsArrowKey(key) || !OnAMonitor(monitors, x, y))
         return false;
-    for (int i = 0; i < monitors.Count && i < MaxMonitors; ++i) {
-        const LensRect& m = monitors.Rects[i];
-        if (x >= m.left && x < m.right && y >= m.top && y < m.bottom) {
-            *to = POINT{x, y};
-            return true;
-        }
-    }
-    return false;
+    *to = POINT{x, y};
+    return true;
 }
 
 TrayAction TrayEventAction(UINT event, UINT previous, bool lensShown, bool menuOpen) {

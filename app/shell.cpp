@@ -172,9 +172,7 @@ void OnEnterIdle(WPARAM source) {
 
 // Said once, at Exit from the menu, where the user is there to read it.
 void SayNotSaved() {
-    wchar_t folder[MAX_PATH] = L"";
-    GetCurrentDirectoryW(MAX_PATH, folder);
-    const std::wstring text = NotSavedText(folder);
+    const std::wstring text = NotSavedText(StartDirectory);
     MessageBoxW(nullptr, text.c_str(), L"Vellix", MB_OK | MB_ICONWARNING);
 }
 

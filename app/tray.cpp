@@ -33,6 +33,12 @@ bool AddTrayIconOnce() {
     return true;
 }
 
+// The program's icon at size x size pixels.
+HICON MakeTrayIcon(int size) {
+    return static_cast<HICON>(
+        LoadImageA(ProgramModule, "abb", IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
 // The one place that says what the tooltip holds now.
 void CurrentTrayTip(char* tip, int capacity) {
     const std::wstring trailing = TipTrailing(ColoursVerdict, ColoursOnHdr, SettingsUnsaved());
@@ -53,9 +59,7 @@ void PrepareTrayIcon() {
     CurrentTrayTip(TrayIcon.szTip, sizeof(TrayIcon.szTip));
     TrayIcon.uCallbackMessage = TrayCallbackMessage;
     TrayIconPixels = SmallIconSize();
-    TrayIcon.hIcon = static_cast<HICON>(LoadImageA(ProgramModule, "abb", IMAGE_ICON,
-                                                   TrayIconPixels, TrayIconPixels,
-                                                   LR_DEFAULTCOLOR));
+    TrayIcon.hIcon = MakeTrayIcon(TrayIconPixels);
     TrayIcon.uVersion = NOTIFYICON_VERSION;
 }
 
@@ -80,8 +84,7 @@ void RenewTrayIcon(bool always) {
     const int size = SmallIconSize();
     if (!TrayIcon.hWnd || (!always && size == TrayIconPixels))
         return;
-    const HICON made = static_cast<HICON>(
-        LoadImageA(ProgramModule, "abb", IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    const HICON made = MakeTrayIcon(size);
     if (!made)
         return;
     const HICON old = TrayIcon.hIcon;

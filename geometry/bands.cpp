@@ -108,3 +108,12 @@ LensRect CapturedCells(const LensGeometry& g, int px, int py, const LensRect& sc
 LensRect CapturedOnScreen(const LensGeometry& g, int px, int py) {
     return CapturedCells(g, px, py, g.VirtualScreen);
 }
+
+bool OnAMonitor(const MonitorSet& monitors, int x, int y) {
+    for (int i = 0; i < monitors.Count && i < MaxMonitors; ++i) {
+        const LensRect& m = monitors.Rects[i];
+        if (x >= m.left && x < m.right && y >= m.top && y < m.bottom)
+            return true;
+    }
+    return false;
+}

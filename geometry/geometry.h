@@ -100,6 +100,9 @@ LensRect CapturedCells(const LensGeometry& g, int px, int py, const LensRect& sc
 // read from the screen.
 LensRect CapturedOnScreen(const LensGeometry& g, int px, int py);
 
+// Whether the screen pixel (x, y) lies on one of the monitors.
+bool OnAMonitor(const MonitorSet& monitors, int x, int y);
+
 SystemFacts ReadSystemFacts();
 // The primary monitor's DPI now (Windows 8.1 on), 0 where unknown.
 unsigned PrimaryMonitorDpi();

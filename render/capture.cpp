@@ -231,13 +231,9 @@ COLORREF BlockMeanColour(const LensGeometry& g, int px, int py, int half,
         const int y = (2 * r + 1) * g.ImageHeight / (2 * g.SourceRows);
         return picture[static_cast<size_t>(y) * g.ImageWidth + x];
     };
+    // A layout without monitors (never made by LayoutLens) reads every cell.
     auto onAMonitor = [&](int x, int y) {
-        for (int i = 0; i < g.Monitors.Count && i < MaxMonitors; ++i) {
-            const LensRect& m = g.Monitors.Rects[i];
-            if (x >= m.left && x < m.right && y >= m.top && y < m.bottom)
-                return true;
-        }
-        return g.Monitors.Count == 0;
+        return g.Monitors.Count == 0 || OnAMonitor(g.Monitors, x, y);
     };
     unsigned sum[3] = {0, 0, 0};
     unsigned count = 0;
